@@ -1,0 +1,103 @@
+// Character encodings: turns the bytes of a source into UTF-8 with XML line ends and counted
+// lines. Everything above this layer sees UTF-8 bytes as 0..255 and -1 for end of input.
+#ifndef LMX_UTF8_GETTER_H
+#define LMX_UTF8_GETTER_H
+
+#include <string>
+
+#include "lmx/byte_sources.h"
+#include "lmx/errors.h"
+
+namespace lmx {
+
+// Decodes one UTF-8 sequence into *code; false (and -1 or a partial value) when malformed.
+bool utf8_to_unicode_char(const char* seq, int* code);
+// Encodes code as UTF-8 into out (at least 5 bytes), zero-terminated; returns out.
+char* unicode_char_to_utf8(int code, char* out);
+// Checks the lead byte, and the second byte where the lead alone does not decide.
+bool is_valid_utf8_char_sequence(const char* seq);
+
+// A push-back stack of three characters.
+class c_unget_buffer {
+public:
+    static constexpr int k_capacity = 3;
+
+    // A fourth push before a pop is a caller's fault: it is refused (false), never overruns.
+    bool unget(int c);
+    int get() { return m_count > 0 ? m_slots[--m_count] : -1; }
+    bool empty() const { return m_count == 0; }
+    void clear() { m_count = 0; }
+
+private:
+    int m_slots[k_capacity] = {0, 0, 0};
+    int m_count = 0;
+};
+
+class c_get_as_utf8 {
+public:
+    enum encoding_mode {
+        k_undetected = 0,
+        k_single_byte = 1,
+        k_utf8 = 2,
+        k_utf16_be = 3,
+        k_utf16_le = 4,
+        k_ucs2_be = 5,
+        k_ucs2_le = 6
+    };
+
+    // Neither the source nor the recorder is owned; both must outlive the getter.
+    c_get_as_utf8(c_read& source, c_error& error);
+    c_get_as_utf8(const c_get_as_utf8&) = delete;
+    c_get_as_utf8& operator=(const c_get_as_utf8&) = delete;
+    virtual ~c_get_as_utf8() = default;
+
+    int get();
+    void unget(int c);
+    void rewind();
+    bool set_encoding(const char* name);
+    int get_line_num() const { return m_line; }
+    const char* get_source_id() { return m_source.get_source_id(); }
+    c_error& get_error_handler() { return m_error; }
+    int get_encoding_mode() const { return m_mode; }
+    // Bytes taken from the source since construction or the last rewind.
+    unsigned long long get_bytes_read() const { return m_bytes_read; }
+
+    void error(elmx_error_type type, elmx_error code, const char* message);
+    void error(elmx_error_type type, elmx_error code, const std::string& message);
+
+protected:
+    // The next character before line-end handling.
+    int get_raw();
+
+private:
+    static constexpr int k_no_lookahead = -2;
+
+    int read_byte();
+    int detect_encoding(int first_byte);
+    int read_utf8_sequence(int lead);
+    int read_utf16_unit(int first_byte);
+    int read_utf16_char(int first_byte);
+    int read_ucs2_char(int first_byte);
+    int emit_code_point(int code);
+    int deliver_sequence(const char* sequence, int length);
+    void fail_encoding(const char* message);
+
+    c_read& m_source;
+    c_error& m_error;
+    c_getter_error_binder m_binder;
+    int m_mode = k_undetected;
+    int m_previous = 0;
+    c_unget_buffer m_unget_buffer;
+    char m_pending[8] = {};
+    const char* m_next_pending = nullptr;
+    int m_line = 1;
+    // A byte read during detection and not yet decoded.
+    int m_lookahead = k_no_lookahead;
+    // Set by a malformed UTF-8 sequence: the input has ended at this layer.
+    bool m_input_ended = false;
+    unsigned long long m_bytes_read = 0;
+};
+
+}  // namespace lmx
+
+#endif  // LMX_UTF8_GETTER_H
