@@ -31,7 +31,8 @@ constexpr std::uint8_t classify(int c) {
 struct table {
     std::uint8_t flags[256];
     constexpr table() : flags() {
-        for (int c = 0; c < 256; ++c) flags[c] = classify(c);
+        for (int c = 0; c < 256; ++c)
+            flags[c] = classify(c);
     }
 };
 
@@ -44,11 +45,21 @@ inline bool has(int c, std::uint8_t flag) {
 }  // namespace char_class
 
 // c is a character as the getters deliver it: 0..255, or -1 for end of input.
-inline bool is_xml_space(int c) { return char_class::has(c, char_class::k_space); }
-inline bool is_name_start_char(int c) { return char_class::has(c, char_class::k_name_start); }
-inline bool is_name_char(int c) { return char_class::has(c, char_class::k_name_char); }
-inline bool is_digit_char(int c) { return char_class::has(c, char_class::k_digit); }
-inline bool is_hex_digit_char(int c) { return char_class::has(c, char_class::k_hex_digit); }
+inline bool is_xml_space(int c) {
+    return char_class::has(c, char_class::k_space);
+}
+inline bool is_name_start_char(int c) {
+    return char_class::has(c, char_class::k_name_start);
+}
+inline bool is_name_char(int c) {
+    return char_class::has(c, char_class::k_name_char);
+}
+inline bool is_digit_char(int c) {
+    return char_class::has(c, char_class::k_digit);
+}
+inline bool is_hex_digit_char(int c) {
+    return char_class::has(c, char_class::k_hex_digit);
+}
 
 }  // namespace lmx
 

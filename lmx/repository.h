@@ -42,8 +42,8 @@ public:
             existing->value = std::make_unique<Value>(std::move(value));
             return;
         }
-        m_entries.push_back(
-            std::make_unique<entry>(entry{std::string(name), std::make_unique<Value>(std::move(value))}));
+        m_entries.push_back(std::make_unique<entry>(
+            entry{std::string(name), std::make_unique<Value>(std::move(value))}));
         if (!m_index.empty())
             m_index.emplace(m_entries.back()->name, m_entries.size() - 1);
         else if (m_entries.size() >= k_index_threshold)
@@ -80,11 +80,13 @@ private:
     }
 
     void build_index() {
-        for (std::size_t i = 0; i < m_entries.size(); ++i) m_index.emplace(m_entries[i]->name, i);
+        for (std::size_t i = 0; i < m_entries.size(); ++i)
+            m_index.emplace(m_entries[i]->name, i);
     }
 
     void copy_from(const c_repository& other) {
-        for (const auto& e : other.m_entries) add(e->name, *e->value);
+        for (const auto& e : other.m_entries)
+            add(e->name, *e->value);
     }
 
     std::vector<std::unique_ptr<entry>> m_entries;

@@ -2,13 +2,13 @@
 #ifndef LMX_RUNTIME_H
 #define LMX_RUNTIME_H
 
-#include "lmx/errors.h"
-#include "lmx/limits.h"
-#include "lmx/char_classes.h"
-#include "lmx/whitespace.h"
-#include "lmx/repository.h"
 #include "lmx/byte_sources.h"
-#include "lmx/utf8_getter.h"
+#include "lmx/char_classes.h"
+#include "lmx/errors.h"
 #include "lmx/event_tables.h"
+#include "lmx/limits.h"
+#include "lmx/repository.h"
+#include "lmx/utf8_getter.h"
+#include "lmx/whitespace.h"
 
 #endif  // LMX_RUNTIME_H

@@ -16,7 +16,9 @@ constexpr int k_carriage_return = '\r';
 constexpr int k_next_line = 0x85;
 constexpr int k_line_separator = 0x2028;
 
-bool is_continuation_byte(int b) { return (b & 0xC0) == 0x80; }
+bool is_continuation_byte(int b) {
+    return (b & 0xC0) == 0x80;
+}
 
 int sequence_length(int lead) {
     if (lead < 0xC0) return 1;
@@ -27,7 +29,9 @@ int sequence_length(int lead) {
     return 6;
 }
 
-bool is_detection_start(int b) { return b == '<' || (b >= 1 && is_xml_space(b)); }
+bool is_detection_start(int b) {
+    return b == '<' || (b >= 1 && is_xml_space(b));
+}
 
 }  // namespace
 
@@ -93,11 +97,16 @@ bool is_valid_utf8_char_sequence(const char* seq) {
     if (lead >= 0xF1 && lead <= 0xF3) return true;
     int second = bytes[1];
     switch (lead) {
-        case 0xE0: return second >= 0xA0 && second <= 0xBF;
-        case 0xED: return second >= 0x80 && second <= 0x9F;
-        case 0xF0: return second >= 0x90 && second <= 0xBF;
-        case 0xF4: return second >= 0x80 && second <= 0x8F;
-        default: return false;
+        case 0xE0:
+            return second >= 0xA0 && second <= 0xBF;
+        case 0xED:
+            return second >= 0x80 && second <= 0x9F;
+        case 0xF0:
+            return second >= 0x90 && second <= 0xBF;
+        case 0xF4:
+            return second >= 0x80 && second <= 0x8F;
+        default:
+            return false;
     }
 }
 
@@ -168,14 +177,20 @@ int c_get_as_utf8::get_raw() {
     int b = read_byte();
     if (b < 0) return -1;
     switch (m_mode) {
-        case k_undetected: return detect_encoding(b);
-        case k_single_byte: return b < 127 ? b : emit_code_point(b);
-        case k_utf8: return b < 128 ? b : read_utf8_sequence(b);
+        case k_undetected:
+            return detect_encoding(b);
+        case k_single_byte:
+            return b < 127 ? b : emit_code_point(b);
+        case k_utf8:
+            return b < 128 ? b : read_utf8_sequence(b);
         case k_utf16_be:
-        case k_utf16_le: return read_utf16_char(b);
+        case k_utf16_le:
+            return read_utf16_char(b);
         case k_ucs2_be:
-        case k_ucs2_le: return read_ucs2_char(b);
-        default: return -1;
+        case k_ucs2_le:
+            return read_ucs2_char(b);
+        default:
+            return -1;
     }
 }
 
@@ -303,7 +318,8 @@ bool c_get_as_utf8::set_encoding(const char* name) {
             m_mode = big_endian ? k_ucs2_be : k_ucs2_le;
             return true;
         }
-    } else if (matches && (strcasecmp(name, "ISO-8859-1") == 0 || strcasecmp(name, "US-ASCII") == 0)) {
+    } else if (matches &&
+               (strcasecmp(name, "ISO-8859-1") == 0 || strcasecmp(name, "US-ASCII") == 0)) {
         m_mode = k_single_byte;
         if (!two_byte_units) return true;
     } else if (matches && strcasecmp(name, "UTF-8") == 0) {

@@ -4,11 +4,7 @@
 
 namespace lmx {
 
-enum elmx_whitespace {
-    ELMX_WS_PRESERVE = 0,
-    ELMX_WS_REPLACE = 1,
-    ELMX_WS_COLLAPSE = 2
-};
+enum elmx_whitespace { ELMX_WS_PRESERVE = 0, ELMX_WS_REPLACE = 1, ELMX_WS_COLLAPSE = 2 };
 
 }  // namespace lmx
 

@@ -110,9 +110,7 @@ TEST(GetterBinder, NestsAndIgnoresASecondBind) {
         EXPECT_EQ(e.get_current_getter(), &outer);
     }
     EXPECT_EQ(e.get_current_getter(), &outer);
-    {
-        c_getter_error_binder never_bound(e);
-    }
+    { c_getter_error_binder never_bound(e); }
     EXPECT_EQ(e.get_current_getter(), &outer);
 }
 
