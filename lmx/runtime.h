@@ -7,6 +7,7 @@
 #include "lmx/char_classes.h"
 #include "lmx/whitespace.h"
 #include "lmx/repository.h"
+#include "lmx/names.h"
 #include "lmx/byte_sources.h"
 #include "lmx/utf8_getter.h"
 #include "lmx/event_tables.h"
