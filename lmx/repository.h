@@ -31,7 +31,9 @@ public:
     }
     virtual void clear() {
         m_entries.clear();
-        m_index.clear();
+        // Release the buckets too: clearing keeps them and zeroes them all on every later
+        // clear, so one huge table followed by many small ones would cost quadratic time.
+        decltype(m_index)().swap(m_index);
         m_replaced.clear();
     }
     virtual ~c_repository() = default;

@@ -7,6 +7,7 @@
 #include "lmx/errors.h"
 #include "lmx/event_tables.h"
 #include "lmx/limits.h"
+#include "lmx/names.h"
 #include "lmx/repository.h"
 #include "lmx/utf8_getter.h"
 #include "lmx/whitespace.h"
