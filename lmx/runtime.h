@@ -10,5 +10,6 @@
 #include "lmx/byte_sources.h"
 #include "lmx/utf8_getter.h"
 #include "lmx/event_tables.h"
+#include "lmx/datetime.h"
 
 #endif  // LMX_RUNTIME_H
