@@ -137,7 +137,6 @@ bool read_duration(std::string_view text, c_duration* target) {
 
     // pending: a number has been read that no designator has closed yet.
     bool pending = false;
-    std::size_t number_start = in.position();
     std::string_view number = in.digits();
     if (!number.empty()) {
         pending = true;
@@ -161,7 +160,8 @@ bool read_duration(std::string_view text, c_duration* target) {
     // A number left open before "T" has no designator and would be lost.
     if (pending || !in.skip('T') || in.at_end()) return false;
 
-    number_start = in.position();
+    // Where the number that may turn out to be the seconds began.
+    std::size_t number_start = in.position();
     number = in.digits();
     pending = !number.empty();
     if (pending && in.skip('H')) {
@@ -180,7 +180,7 @@ bool read_duration(std::string_view text, c_duration* target) {
     if (in.skip('.')) {
         if (in.at_end()) return false;
         const bool fraction = !in.digits().empty();
-        if (!fraction && !pending) return in.at_end();
+        if (!fraction && !pending) return false;  // a lone "." is no number
         pending = true;
     }
     if (pending && in.peek() == 'S') {

@@ -20,6 +20,9 @@ namespace detail {
 
 enum class value_order { less, equal, greater, indeterminate };
 
+// Which fields a date or time class carries, and so its lexical form.
+enum class datetime_layout { datetime, time, date, year_month, year, month_day, day, month };
+
 // get_as_string writes seconds as a freshly made stream would.
 constexpr std::streamsize k_default_precision = 6;
 
@@ -115,8 +118,7 @@ public:
     void set_offset_mins(int hours, unsigned int minutes) { set_offset(hours, minutes); }
 
 protected:
-    // Which fields a class carries, and so its lexical form.
-    enum class layout { datetime, time, date, year_month, year, month_day, day, month };
+    using layout = detail::datetime_layout;
 
     c_datetime_base() = default;
 
@@ -156,23 +158,41 @@ private:
     bool m_is_utc = false;
 };
 
-// Year "-" month "-" day "T" hours ":" minutes ":" seconds, time zone.
-class c_datetime : public c_datetime_base, public detail::ordered<c_datetime> {
+namespace detail {
+
+// The text interface that the date and time classes share; T is the class itself, which
+// adds the accessors of the fields it carries.
+template <typename T, datetime_layout L>
+class datetime_value : public c_datetime_base, public ordered<T> {
 public:
-    c_datetime() = default;
-    c_datetime(const char* text) { *this = text; }
-    c_datetime(const std::string& text) { *this = text; }
-    c_datetime& operator=(const char* text) {
-        parse(k_layout, text ? text : "");
-        return *this;
+    datetime_value() = default;
+    datetime_value(const char* text) { parse(L, text ? text : ""); }
+    datetime_value(const std::string& text) { parse(L, text); }
+    T& operator=(const char* text) {
+        parse(L, text ? text : "");
+        return static_cast<T&>(*this);
     }
-    c_datetime& operator=(const std::string& text) {
-        parse(k_layout, text);
-        return *this;
+    T& operator=(const std::string& text) {
+        parse(L, text);
+        return static_cast<T&>(*this);
     }
-    static bool is_valid(const std::string& text) {
-        return c_datetime_base::is_valid(k_layout, text);
+
+    static bool is_valid(const std::string& text) { return c_datetime_base::is_valid(L, text); }
+
+    std::string get_as_string() const { return format(L, k_default_precision); }
+    // Seconds are written at the stream's precision.
+    friend std::ostream& operator<<(std::ostream& out, const T& value) {
+        return value.write(L, out);
     }
+};
+
+}  // namespace detail
+
+// Year "-" month "-" day "T" hours ":" minutes ":" seconds, time zone.
+class c_datetime : public detail::datetime_value<c_datetime, detail::datetime_layout::datetime> {
+public:
+    using datetime_value::datetime_value;
+    using datetime_value::operator=;
 
     using c_datetime_base::get_day;
     using c_datetime_base::get_hours;
@@ -186,33 +206,13 @@ public:
     using c_datetime_base::set_month;
     using c_datetime_base::set_secs;
     using c_datetime_base::set_year;
-
-    std::string get_as_string() const { return format(k_layout, detail::k_default_precision); }
-    friend std::ostream& operator<<(std::ostream& out, const c_datetime& value) {
-        return value.write(k_layout, out);
-    }
-
-private:
-    static constexpr layout k_layout = layout::datetime;
 };
 
 // Hours ":" minutes ":" seconds, time zone.
-class c_time : public c_datetime_base, public detail::ordered<c_time> {
+class c_time : public detail::datetime_value<c_time, detail::datetime_layout::time> {
 public:
-    c_time() = default;
-    c_time(const char* text) { *this = text; }
-    c_time(const std::string& text) { *this = text; }
-    c_time& operator=(const char* text) {
-        parse(k_layout, text ? text : "");
-        return *this;
-    }
-    c_time& operator=(const std::string& text) {
-        parse(k_layout, text);
-        return *this;
-    }
-    static bool is_valid(const std::string& text) {
-        return c_datetime_base::is_valid(k_layout, text);
-    }
+    using datetime_value::datetime_value;
+    using datetime_value::operator=;
 
     using c_datetime_base::get_hours;
     using c_datetime_base::get_mins;
@@ -220,33 +220,13 @@ public:
     using c_datetime_base::set_hours;
     using c_datetime_base::set_mins;
     using c_datetime_base::set_secs;
-
-    std::string get_as_string() const { return format(k_layout, detail::k_default_precision); }
-    friend std::ostream& operator<<(std::ostream& out, const c_time& value) {
-        return value.write(k_layout, out);
-    }
-
-private:
-    static constexpr layout k_layout = layout::time;
 };
 
 // Year "-" month "-" day, time zone.
-class c_date : public c_datetime_base, public detail::ordered<c_date> {
+class c_date : public detail::datetime_value<c_date, detail::datetime_layout::date> {
 public:
-    c_date() = default;
-    c_date(const char* text) { *this = text; }
-    c_date(const std::string& text) { *this = text; }
-    c_date& operator=(const char* text) {
-        parse(k_layout, text ? text : "");
-        return *this;
-    }
-    c_date& operator=(const std::string& text) {
-        parse(k_layout, text);
-        return *this;
-    }
-    static bool is_valid(const std::string& text) {
-        return c_datetime_base::is_valid(k_layout, text);
-    }
+    using datetime_value::datetime_value;
+    using datetime_value::operator=;
 
     using c_datetime_base::get_day;
     using c_datetime_base::get_month;
@@ -254,168 +234,61 @@ public:
     using c_datetime_base::set_day;
     using c_datetime_base::set_month;
     using c_datetime_base::set_year;
-
-    std::string get_as_string() const { return format(k_layout, detail::k_default_precision); }
-    friend std::ostream& operator<<(std::ostream& out, const c_date& value) {
-        return value.write(k_layout, out);
-    }
-
-private:
-    static constexpr layout k_layout = layout::date;
 };
 
 // Year "-" month, time zone.
-class c_gyearmonth : public c_datetime_base, public detail::ordered<c_gyearmonth> {
+class c_gyearmonth
+    : public detail::datetime_value<c_gyearmonth, detail::datetime_layout::year_month> {
 public:
-    c_gyearmonth() = default;
-    c_gyearmonth(const char* text) { *this = text; }
-    c_gyearmonth(const std::string& text) { *this = text; }
-    c_gyearmonth& operator=(const char* text) {
-        parse(k_layout, text ? text : "");
-        return *this;
-    }
-    c_gyearmonth& operator=(const std::string& text) {
-        parse(k_layout, text);
-        return *this;
-    }
-    static bool is_valid(const std::string& text) {
-        return c_datetime_base::is_valid(k_layout, text);
-    }
+    using datetime_value::datetime_value;
+    using datetime_value::operator=;
 
     using c_datetime_base::get_month;
     using c_datetime_base::get_year;
     using c_datetime_base::set_month;
     using c_datetime_base::set_year;
-
-    std::string get_as_string() const { return format(k_layout, detail::k_default_precision); }
-    friend std::ostream& operator<<(std::ostream& out, const c_gyearmonth& value) {
-        return value.write(k_layout, out);
-    }
-
-private:
-    static constexpr layout k_layout = layout::year_month;
 };
 
 // Year, time zone.
-class c_gyear : public c_datetime_base, public detail::ordered<c_gyear> {
+class c_gyear : public detail::datetime_value<c_gyear, detail::datetime_layout::year> {
 public:
-    c_gyear() = default;
-    c_gyear(const char* text) { *this = text; }
-    c_gyear(const std::string& text) { *this = text; }
-    c_gyear& operator=(const char* text) {
-        parse(k_layout, text ? text : "");
-        return *this;
-    }
-    c_gyear& operator=(const std::string& text) {
-        parse(k_layout, text);
-        return *this;
-    }
-    static bool is_valid(const std::string& text) {
-        return c_datetime_base::is_valid(k_layout, text);
-    }
+    using datetime_value::datetime_value;
+    using datetime_value::operator=;
 
     using c_datetime_base::get_year;
     using c_datetime_base::set_year;
-
-    std::string get_as_string() const { return format(k_layout, detail::k_default_precision); }
-    friend std::ostream& operator<<(std::ostream& out, const c_gyear& value) {
-        return value.write(k_layout, out);
-    }
-
-private:
-    static constexpr layout k_layout = layout::year;
 };
 
 // "--" month "-" day, time zone.
-class c_gmonthday : public c_datetime_base, public detail::ordered<c_gmonthday> {
+class c_gmonthday : public detail::datetime_value<c_gmonthday, detail::datetime_layout::month_day> {
 public:
-    c_gmonthday() = default;
-    c_gmonthday(const char* text) { *this = text; }
-    c_gmonthday(const std::string& text) { *this = text; }
-    c_gmonthday& operator=(const char* text) {
-        parse(k_layout, text ? text : "");
-        return *this;
-    }
-    c_gmonthday& operator=(const std::string& text) {
-        parse(k_layout, text);
-        return *this;
-    }
-    static bool is_valid(const std::string& text) {
-        return c_datetime_base::is_valid(k_layout, text);
-    }
+    using datetime_value::datetime_value;
+    using datetime_value::operator=;
 
     using c_datetime_base::get_day;
     using c_datetime_base::get_month;
     using c_datetime_base::set_day;
     using c_datetime_base::set_month;
-
-    std::string get_as_string() const { return format(k_layout, detail::k_default_precision); }
-    friend std::ostream& operator<<(std::ostream& out, const c_gmonthday& value) {
-        return value.write(k_layout, out);
-    }
-
-private:
-    static constexpr layout k_layout = layout::month_day;
 };
 
 // "---" day, time zone.
-class c_gday : public c_datetime_base, public detail::ordered<c_gday> {
+class c_gday : public detail::datetime_value<c_gday, detail::datetime_layout::day> {
 public:
-    c_gday() = default;
-    c_gday(const char* text) { *this = text; }
-    c_gday(const std::string& text) { *this = text; }
-    c_gday& operator=(const char* text) {
-        parse(k_layout, text ? text : "");
-        return *this;
-    }
-    c_gday& operator=(const std::string& text) {
-        parse(k_layout, text);
-        return *this;
-    }
-    static bool is_valid(const std::string& text) {
-        return c_datetime_base::is_valid(k_layout, text);
-    }
+    using datetime_value::datetime_value;
+    using datetime_value::operator=;
 
     using c_datetime_base::get_day;
     using c_datetime_base::set_day;
-
-    std::string get_as_string() const { return format(k_layout, detail::k_default_precision); }
-    friend std::ostream& operator<<(std::ostream& out, const c_gday& value) {
-        return value.write(k_layout, out);
-    }
-
-private:
-    static constexpr layout k_layout = layout::day;
 };
 
 // "--" month "--", time zone (the trailing "--" both read and written).
-class c_gmonth : public c_datetime_base, public detail::ordered<c_gmonth> {
+class c_gmonth : public detail::datetime_value<c_gmonth, detail::datetime_layout::month> {
 public:
-    c_gmonth() = default;
-    c_gmonth(const char* text) { *this = text; }
-    c_gmonth(const std::string& text) { *this = text; }
-    c_gmonth& operator=(const char* text) {
-        parse(k_layout, text ? text : "");
-        return *this;
-    }
-    c_gmonth& operator=(const std::string& text) {
-        parse(k_layout, text);
-        return *this;
-    }
-    static bool is_valid(const std::string& text) {
-        return c_datetime_base::is_valid(k_layout, text);
-    }
+    using datetime_value::datetime_value;
+    using datetime_value::operator=;
 
     using c_datetime_base::get_month;
     using c_datetime_base::set_month;
-
-    std::string get_as_string() const { return format(k_layout, detail::k_default_precision); }
-    friend std::ostream& operator<<(std::ostream& out, const c_gmonth& value) {
-        return value.write(k_layout, out);
-    }
-
-private:
-    static constexpr layout k_layout = layout::month;
 };
 
 }  // namespace lmx
