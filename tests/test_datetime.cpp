@@ -40,6 +40,7 @@ private:
 
 TEST(DateTimeForms, DateChecksFormNotRange) {
     EXPECT_TRUE(c_date::is_valid("2011-13-45"));
+    EXPECT_TRUE(c_date::is_valid("2011-02-29"));
     EXPECT_TRUE(c_date::is_valid("-0044-03-15Z"));
     EXPECT_TRUE(c_date::is_valid("+2011-03-15"));
     EXPECT_TRUE(c_date::is_valid("12011-03-15-12:00"));
@@ -432,6 +433,12 @@ TEST(DurationCompare, IndeterminatePairs) {
     EXPECT_EQ(verdict(c_duration("P30D"), c_duration("P1M")), "!=");
     EXPECT_EQ(verdict(c_duration("P1Y1M"), c_duration("P1Y30D")), "!=");
     EXPECT_EQ(verdict(c_duration("P2M"), c_duration("P60D")), "!=");
+    // Whole years span 365 or 366 days: a leap year with a 31-day month reaches 397 days.
+    EXPECT_EQ(verdict(c_duration("P1Y1M"), c_duration("P396D")), "!=");
+    EXPECT_EQ(verdict(c_duration("P395D"), c_duration("P1Y1M")), "!=");
+    EXPECT_EQ(verdict(c_duration("P1Y1M"), c_duration("P393D")), "!=>>=");
+    EXPECT_EQ(verdict(c_duration("P1Y1M"), c_duration("P397D")), "!=>>=");
+    EXPECT_EQ(verdict(c_duration("P13M"), c_duration("P396D")), "!=") << "13 months is 1Y1M";
     // Spans that cannot overlap are ordered field by field, months before days.
     EXPECT_EQ(verdict(c_duration("P1M"), c_duration("P27D")), "!=>>=");
     EXPECT_EQ(verdict(c_duration("P1M"), c_duration("P32D")), "!=>>=");
