@@ -4,6 +4,7 @@
 
 #include "lmx/byte_sources.h"
 #include "lmx/char_classes.h"
+#include "lmx/datetime.h"
 #include "lmx/errors.h"
 #include "lmx/event_tables.h"
 #include "lmx/limits.h"
