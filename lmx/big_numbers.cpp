@@ -47,12 +47,11 @@ std::string magnitude_text(int value) {
     return std::to_string(magnitude);
 }
 
-// Gathers decimal digits into an int: keeps the low 32 bits for the caller and notes when the
-// magnitude leaves the range of int (which reaches one further on the negative side).
-class int_digit_accumulator {
+// Gathers decimal digits into a 32-bit number: keeps the low 32 bits for the caller and notes
+// when the magnitude passes a limit.
+class digit_accumulator {
 public:
-    explicit int_digit_accumulator(bool negative)
-        : m_negative(negative), m_limit(negative ? 2147483648ull : 2147483647ull) {}
+    explicit digit_accumulator(unsigned long long limit) : m_limit(limit) {}
 
     void add(char digit) {
         const unsigned int d = static_cast<unsigned int>(digit - '0');
@@ -67,24 +66,32 @@ public:
     }
     // Beyond 32 zeros neither the low bits (10^32 is a multiple of 2^32) nor the overflow
     // verdict change, so a huge count costs no more than 32.
-    void add_zeros(unsigned long long count) {
-        for (unsigned long long i = 0; i < count && i < 32; ++i)
+    void add_zeros(std::size_t count) {
+        for (std::size_t i = 0; i < count && i < 32; ++i)
             add('0');
     }
 
-    int result(bool* overflow) const {
+    std::uint32_t low_bits(bool* overflow) const {
         if (overflow) *overflow = m_overflow;
-        const std::uint32_t bits = m_negative ? 0u - m_low_bits : m_low_bits;
-        return static_cast<int>(bits);
+        return m_low_bits;
     }
 
 private:
-    bool m_negative;
     unsigned long long m_limit;
     unsigned long long m_magnitude = 0;
     std::uint32_t m_low_bits = 0;
     bool m_overflow = false;
 };
+
+// An int's range reaches one further on the negative side.
+digit_accumulator int_accumulator(bool negative) {
+    return digit_accumulator(negative ? 2147483648ull : 2147483647ull);
+}
+
+int signed_result(const digit_accumulator& accumulator, bool negative, bool* overflow) {
+    const std::uint32_t bits = accumulator.low_bits(overflow);
+    return static_cast<int>(negative ? 0u - bits : bits);
+}
 
 // Digit strings of equal standing compared as numbers: first by length, then digit by digit.
 int compare_digit_strings(std::string_view a, std::string_view b) {
@@ -131,9 +138,9 @@ c_big_int& c_big_int::operator=(int value) {
 int c_big_int::get(bool* overflow) const {
     std::string_view digits(m_value);
     if (is_negative()) digits.remove_prefix(1);
-    int_digit_accumulator accumulator(is_negative());
+    digit_accumulator accumulator = int_accumulator(is_negative());
     accumulator.add(digits);
-    return accumulator.result(overflow);
+    return signed_result(accumulator, is_negative(), overflow);
 }
 
 double c_big_int::get_as_float() const {
@@ -178,10 +185,15 @@ std::ostream& operator<<(std::ostream& os, const c_big_int& value) {
 
 // ---- c_decimal ----
 
-c_decimal::c_decimal(const char* text) : c_decimal(std::string(text ? text : "")) {}
+c_decimal::c_decimal(const char* text) {
+    if (text) parse(text);
+}
 
 c_decimal::c_decimal(const std::string& text) {
-    std::string_view rest(text);
+    parse(text);
+}
+
+void c_decimal::parse(std::string_view rest) {
     m_negative = !rest.empty() && rest[0] == '-';
     if (!rest.empty() && (rest[0] == '-' || rest[0] == '+')) rest.remove_prefix(1);
     // Only the digit run: a second sign ("+-5") must not make the magnitude negative.
@@ -284,9 +296,9 @@ std::string c_decimal::get_as_string() const {
 int c_decimal::get_integral(bool* overflow) const {
     std::string_view digits(m_integral.get_as_string());
     if (m_integral.is_negative()) digits.remove_prefix(1);
-    int_digit_accumulator accumulator(m_negative);
+    digit_accumulator accumulator = int_accumulator(m_negative);
     accumulator.add(digits);
-    return accumulator.result(overflow);
+    return signed_result(accumulator, m_negative, overflow);
 }
 
 void c_decimal::set_integral(int value) {
@@ -299,22 +311,10 @@ unsigned int c_decimal::get_fractional(int digits, bool* overflow) const {
     if (digits <= 0) return 0;
     const std::size_t wanted = static_cast<std::size_t>(digits);
     const std::string_view stored = std::string_view(m_fractional).substr(0, wanted);
-    unsigned long long magnitude = 0;
-    std::uint32_t low_bits = 0;
-    bool overflowed = false;
-    // Zeros past the stored digits only shift; after 32 of them neither result changes.
-    const std::size_t zeros = wanted - stored.size();
-    const std::size_t steps = stored.size() + (zeros < 32 ? zeros : 32);
-    for (std::size_t i = 0; i < steps; ++i) {
-        const unsigned int d = i < stored.size() ? static_cast<unsigned int>(stored[i] - '0') : 0;
-        low_bits = low_bits * 10u + d;
-        if (!overflowed) {
-            magnitude = magnitude * 10u + d;
-            overflowed = magnitude > 4294967295ull;
-        }
-    }
-    if (overflow) *overflow = overflowed;
-    return low_bits;
+    digit_accumulator accumulator(4294967295ull);
+    accumulator.add(stored);
+    accumulator.add_zeros(wanted - stored.size());
+    return accumulator.low_bits(overflow);
 }
 
 void c_decimal::set_fractional(unsigned int value, unsigned int digits) {
@@ -330,9 +330,10 @@ void c_decimal::set_fractional(unsigned int value, unsigned int digits) {
 int c_decimal::get_scaled(int scale, bool* overflow) const {
     std::string_view integral(m_integral.get_as_string());
     if (m_integral.is_negative()) integral.remove_prefix(1);
-    int_digit_accumulator accumulator(m_negative);
+    digit_accumulator accumulator = int_accumulator(m_negative);
     if (scale <= 0) {
-        const unsigned long long dropped = static_cast<unsigned long long>(-(long long)scale);
+        const unsigned long long dropped =
+            static_cast<unsigned long long>(-static_cast<long long>(scale));
         if (dropped < integral.size())
             accumulator.add(integral.substr(0, integral.size() - dropped));
     } else {
@@ -342,7 +343,7 @@ int c_decimal::get_scaled(int scale, bool* overflow) const {
         accumulator.add(fraction);
         accumulator.add_zeros(wanted - fraction.size());
     }
-    return accumulator.result(overflow);
+    return signed_result(accumulator, m_negative, overflow);
 }
 
 void c_decimal::set_scaled(int value, int scale) {
@@ -394,13 +395,10 @@ bool operator==(const c_decimal& a, const c_decimal& b) {
 
 bool operator>(const c_decimal& a, const c_decimal& b) {
     if (a.m_negative != b.m_negative) return !a.m_negative;
-    const bool magnitude_greater =
-        a.m_integral > b.m_integral ||
-        (a.m_integral == b.m_integral && compare_fractions(a.m_fractional, b.m_fractional) > 0);
-    const bool magnitude_smaller =
-        a.m_integral < b.m_integral ||
-        (a.m_integral == b.m_integral && compare_fractions(a.m_fractional, b.m_fractional) < 0);
-    return a.m_negative ? magnitude_smaller : magnitude_greater;
+    int magnitude_order =
+        a.m_integral.compare_with_text(std::string_view(b.m_integral.get_as_string()));
+    if (magnitude_order == 0) magnitude_order = compare_fractions(a.m_fractional, b.m_fractional);
+    return a.m_negative ? magnitude_order < 0 : magnitude_order > 0;
 }
 
 }  // namespace lmx

@@ -73,13 +73,13 @@ inline bool operator<(const c_big_int& a, const c_big_int& b) {
     return a.compare_with_text(std::string_view(b.get_as_string())) < 0;
 }
 inline bool operator<=(const c_big_int& a, const c_big_int& b) {
-    return !(b < a);
+    return a.compare_with_text(std::string_view(b.get_as_string())) <= 0;
 }
 inline bool operator>(const c_big_int& a, const c_big_int& b) {
-    return b < a;
+    return a.compare_with_text(std::string_view(b.get_as_string())) > 0;
 }
 inline bool operator>=(const c_big_int& a, const c_big_int& b) {
-    return !(a < b);
+    return a.compare_with_text(std::string_view(b.get_as_string())) >= 0;
 }
 
 // Value against text, and text against value (the text on the left mirrors the operator).
@@ -207,6 +207,8 @@ public:
     const std::string& get_fractional_digits() const { return m_fractional; }
 
 private:
+    void parse(std::string_view text);  // into a default-constructed value
+
     bool m_negative = false;
     c_big_int m_integral;
     std::string m_fractional;
