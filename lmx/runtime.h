@@ -2,6 +2,8 @@
 #ifndef LMX_RUNTIME_H
 #define LMX_RUNTIME_H
 
+#include "lmx/big_numbers.h"
+#include "lmx/binary.h"
 #include "lmx/byte_sources.h"
 #include "lmx/char_classes.h"
 #include "lmx/datetime.h"
