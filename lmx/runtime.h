@@ -10,5 +10,7 @@
 #include "lmx/byte_sources.h"
 #include "lmx/utf8_getter.h"
 #include "lmx/event_tables.h"
+#include "lmx/writer.h"
+#include "lmx/conversions.h"
 
 #endif  // LMX_RUNTIME_H
