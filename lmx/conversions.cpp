@@ -8,6 +8,7 @@
 #include <ios>
 #include <limits>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 namespace lmx {
@@ -170,6 +171,12 @@ std::string& convert(std::string* out, const std::wstring& text) {
     const wchar_t* const end = pos + text.size();
     char bytes[4];
     while (pos != end) {
+        const auto unit = static_cast<std::make_unsigned_t<wchar_t>>(*pos);
+        if (unit != 0 && unit < 0x80) {  // plain ASCII, by far the most common
+            out->push_back(static_cast<char>(unit));
+            ++pos;
+            continue;
+        }
         const char32_t code_point = next_utf16_code_point(pos, end);
         if (code_point != 0)
             out->append(bytes, static_cast<std::size_t>(encode_utf8(code_point, bytes)));

@@ -29,41 +29,79 @@ inline std::string_view escape_of(char32_t c) {
     }
 }
 
+// One flag per byte value: the inner loops test a byte with a single load.
+struct s_escape_table {
+    bool needs_escape[256] = {};
+    constexpr s_escape_table() {
+        needs_escape[static_cast<unsigned char>('"')] = true;
+        needs_escape[static_cast<unsigned char>('\'')] = true;
+        needs_escape[static_cast<unsigned char>('&')] = true;
+        needs_escape[static_cast<unsigned char>('<')] = true;
+    }
+};
+constexpr s_escape_table k_escape_table;
+
 inline bool needs_escape(unsigned char c) {
-    return c == '"' || c == '\'' || c == '&' || c == '<';
+    return k_escape_table.needs_escape[c];
 }
 
-inline void write_view(std::ostream& os, std::string_view text) {
-    os.write(text.data(), static_cast<std::streamsize>(text.size()));
-}
-
-// Collects encoded output in a small fixed block and hands it to the stream block by block, so
-// that wide text costs one stream call per block rather than one per character.
-class c_chunked_output {
+// One output operation's access to a stream: prepares the stream once, as every formatted
+// output does, then hands text straight to its buffer. A short write marks the stream bad and
+// drops the rest, as ostream::write does.
+class c_stream_sink {
 public:
-    explicit c_chunked_output(std::ostream& os) : m_os(os) {}
-    c_chunked_output(const c_chunked_output&) = delete;
-    c_chunked_output& operator=(const c_chunked_output&) = delete;
-    ~c_chunked_output() { flush(); }
+    explicit c_stream_sink(std::ostream& os) : m_os(os), m_sentry(os), m_is_good(bool(m_sentry)) {}
+    c_stream_sink(const c_stream_sink&) = delete;
+    c_stream_sink& operator=(const c_stream_sink&) = delete;
+    ~c_stream_sink() {
+        if (m_sentry && !m_is_good) m_os.setstate(std::ios_base::badbit);
+    }
 
-    // Room for the longest single item: an entity reference or a four-byte sequence.
-    char* reserve(std::size_t size) {
-        if (m_used + size > sizeof m_block) flush();
-        return m_block + m_used;
+    void write(const char* data, std::size_t size) {
+        if (!m_is_good || size == 0) return;
+        const auto count = static_cast<std::streamsize>(size);
+        m_is_good = m_os.rdbuf()->sputn(data, count) == count;
     }
-    void commit(std::size_t size) { m_used += size; }
-    void append(std::string_view text) {
-        std::memcpy(reserve(text.size()), text.data(), text.size());
-        commit(text.size());
-    }
-    void flush() {
-        if (m_used == 0) return;
-        m_os.write(m_block, static_cast<std::streamsize>(m_used));
-        m_used = 0;
-    }
+    void write(std::string_view text) { write(text.data(), text.size()); }
 
 private:
     std::ostream& m_os;
+    std::ostream::sentry m_sentry;
+    bool m_is_good;
+};
+
+// Collects encoded output in a small fixed block and hands it to the stream block by block, so
+// that wide text costs one buffer call per block rather than one per character.
+class c_block_output {
+public:
+    explicit c_block_output(std::ostream& os) : m_sink(os) {}
+    c_block_output(const c_block_output&) = delete;
+    c_block_output& operator=(const c_block_output&) = delete;
+    ~c_block_output() { flush(); }
+
+    // Call before each item: makes room for the longest one, an entity reference or a
+    // four-byte sequence.
+    void make_room() {
+        if (m_used > sizeof m_block - k_max_item) flush();
+    }
+    void put(char c) { m_block[m_used++] = c; }
+    void put(std::string_view text) {
+        std::memcpy(m_block + m_used, text.data(), text.size());
+        m_used += text.size();
+    }
+    void put_utf8(char32_t code_point) {
+        m_used += static_cast<std::size_t>(encode_utf8(code_point, m_block + m_used));
+    }
+
+private:
+    static constexpr std::size_t k_max_item = 8;
+
+    void flush() {
+        m_sink.write(m_block, m_used);
+        m_used = 0;
+    }
+
+    c_stream_sink m_sink;
     char m_block[512];
     std::size_t m_used = 0;
 };
@@ -72,16 +110,23 @@ private:
 
 std::ostream& operator<<(std::ostream& os, const c_as_xml<std::wstring>& value) {
     const std::wstring& text = value.get();
-    c_chunked_output out(os);
+    c_block_output out(os);
     const wchar_t* pos = text.data();
     const wchar_t* const end = pos + text.size();
     while (pos != end) {
+        out.make_room();
+        const auto unit = static_cast<std::make_unsigned_t<wchar_t>>(*pos);
+        if (unit < 0x80 && !needs_escape(static_cast<unsigned char>(unit))) {
+            out.put(static_cast<char>(unit));
+            ++pos;
+            continue;
+        }
         const char32_t code_point = next_utf16_code_point(pos, end);
         const std::string_view escape = escape_of(code_point);
-        if (!escape.empty()) {
-            out.append(escape);
+        if (escape.empty()) {
+            out.put_utf8(code_point);
         } else {
-            out.commit(encode_utf8(code_point, out.reserve(4)));
+            out.put(escape);
         }
     }
     return os;
@@ -89,15 +134,16 @@ std::ostream& operator<<(std::ostream& os, const c_as_xml<std::wstring>& value) 
 
 std::ostream& operator<<(std::ostream& os, const c_as_escaped& value) {
     const std::string& text = value.get();
+    c_stream_sink sink(os);
     const char* run_start = text.data();
     const char* const end = run_start + text.size();
     for (const char* pos = run_start; pos != end; ++pos) {
         if (!needs_escape(static_cast<unsigned char>(*pos))) continue;
-        os.write(run_start, pos - run_start);
-        write_view(os, escape_of(static_cast<unsigned char>(*pos)));
+        sink.write(run_start, static_cast<std::size_t>(pos - run_start));
+        sink.write(escape_of(static_cast<unsigned char>(*pos)));
         run_start = pos + 1;
     }
-    os.write(run_start, end - run_start);
+    sink.write(run_start, static_cast<std::size_t>(end - run_start));
     return os;
 }
 
@@ -106,11 +152,11 @@ std::ostream& operator<<(std::ostream& os, const c_as_xml<std::string>& value) {
 }
 
 std::ostream& operator<<(std::ostream& os, const c_as_ascii& value) {
-    c_chunked_output out(os);
+    c_block_output out(os);
     for (const wchar_t unit : value.get()) {
+        out.make_room();
         const auto code = static_cast<std::make_unsigned_t<wchar_t>>(unit);
-        *out.reserve(1) = code <= 127 ? static_cast<char>(code) : '.';
-        out.commit(1);
+        out.put(code <= 127 ? static_cast<char>(code) : '.');
     }
     return os;
 }

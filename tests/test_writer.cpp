@@ -300,6 +300,38 @@ TEST(Escaping, AsciiReplacesEverythingAbove127) {
     EXPECT_EQ(written(c_as_ascii(text)), "a<\x7F....z");
 }
 
+// Accepts a fixed number of bytes, then refuses more, like a full disk.
+class c_limited_buffer : public std::streambuf {
+public:
+    explicit c_limited_buffer(std::size_t capacity) : m_capacity(capacity) {}
+    std::string text;
+
+protected:
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof()) || text.size() == m_capacity)
+            return traits_type::eof();
+        text.push_back(traits_type::to_char_type(c));
+        return c;
+    }
+
+private:
+    std::size_t m_capacity;
+};
+
+TEST(Escaping, ShortWritesMarkTheStreamBadAndStop) {
+    c_limited_buffer narrow_buffer(5);
+    std::ostream narrow(&narrow_buffer);
+    narrow << c_as_escaped(std::string("abc<def<ghi"));
+    EXPECT_TRUE(narrow.bad());
+    EXPECT_EQ(narrow_buffer.text, "abc&l");
+
+    c_limited_buffer wide_buffer(1000);
+    std::ostream wide(&wide_buffer);
+    wide << c_as_xml<std::wstring>(std::wstring(3000, L'x'));
+    EXPECT_TRUE(wide.bad());
+    EXPECT_EQ(wide_buffer.text, std::string(1000, 'x'));
+}
+
 TEST(Escaping, FailedStreamIsLeftFailed) {
     std::ostringstream os;
     os.setstate(std::ios_base::badbit);
