@@ -29,33 +29,19 @@ inline std::string_view escape_of(char32_t c) {
     }
 }
 
-// One flag per byte value: the inner loops test a byte with a single load.
-struct s_escape_table {
-    bool needs_escape[256] = {};
-    constexpr s_escape_table() {
-        needs_escape[static_cast<unsigned char>('"')] = true;
-        needs_escape[static_cast<unsigned char>('\'')] = true;
-        needs_escape[static_cast<unsigned char>('&')] = true;
-        needs_escape[static_cast<unsigned char>('<')] = true;
-    }
-};
-constexpr s_escape_table k_escape_table;
-
 inline bool needs_escape(unsigned char c) {
-    return k_escape_table.needs_escape[c];
+    return c == '"' || c == '\'' || c == '&' || c == '<';
 }
 
 // One output operation's access to a stream: prepares the stream once, as every formatted
-// output does, then hands text straight to its buffer. A short write marks the stream bad and
-// drops the rest, as ostream::write does.
+// output does, then hands text straight to its buffer. After a short write the rest is dropped
+// and finish() marks the stream bad, as ostream::write does.
 class c_stream_sink {
 public:
     explicit c_stream_sink(std::ostream& os) : m_os(os), m_sentry(os), m_is_good(bool(m_sentry)) {}
     c_stream_sink(const c_stream_sink&) = delete;
     c_stream_sink& operator=(const c_stream_sink&) = delete;
-    ~c_stream_sink() {
-        if (m_sentry && !m_is_good) m_os.setstate(std::ios_base::badbit);
-    }
+    ~c_stream_sink() = default;
 
     void write(const char* data, std::size_t size) {
         if (!m_is_good || size == 0) return;
@@ -63,6 +49,10 @@ public:
         m_is_good = m_os.rdbuf()->sputn(data, count) == count;
     }
     void write(std::string_view text) { write(text.data(), text.size()); }
+    // Not left to the destructor: setstate may throw where the caller enabled exceptions.
+    void finish() {
+        if (m_sentry && !m_is_good) m_os.setstate(std::ios_base::badbit);
+    }
 
 private:
     std::ostream& m_os;
@@ -77,7 +67,7 @@ public:
     explicit c_block_output(std::ostream& os) : m_sink(os) {}
     c_block_output(const c_block_output&) = delete;
     c_block_output& operator=(const c_block_output&) = delete;
-    ~c_block_output() { flush(); }
+    ~c_block_output() = default;
 
     // Call before each item: makes room for the longest one, an entity reference or a
     // four-byte sequence.
@@ -91,6 +81,10 @@ public:
     }
     void put_utf8(char32_t code_point) {
         m_used += static_cast<std::size_t>(encode_utf8(code_point, m_block + m_used));
+    }
+    void finish() {
+        flush();
+        m_sink.finish();
     }
 
 private:
@@ -129,6 +123,7 @@ std::ostream& operator<<(std::ostream& os, const c_as_xml<std::wstring>& value) 
             out.put(escape);
         }
     }
+    out.finish();
     return os;
 }
 
@@ -144,6 +139,7 @@ std::ostream& operator<<(std::ostream& os, const c_as_escaped& value) {
         run_start = pos + 1;
     }
     sink.write(run_start, static_cast<std::size_t>(end - run_start));
+    sink.finish();
     return os;
 }
 
@@ -158,6 +154,7 @@ std::ostream& operator<<(std::ostream& os, const c_as_ascii& value) {
         const auto code = static_cast<std::make_unsigned_t<wchar_t>>(unit);
         out.put(code <= 127 ? static_cast<char>(code) : '.');
     }
+    out.finish();
     return os;
 }
 

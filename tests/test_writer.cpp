@@ -330,6 +330,16 @@ TEST(Escaping, ShortWritesMarkTheStreamBadAndStop) {
     wide << c_as_xml<std::wstring>(std::wstring(3000, L'x'));
     EXPECT_TRUE(wide.bad());
     EXPECT_EQ(wide_buffer.text, std::string(1000, 'x'));
+
+    // A caller that asked for exceptions gets one, not a termination.
+    c_limited_buffer throwing_wide_buffer(2);
+    std::ostream throwing_wide(&throwing_wide_buffer);
+    throwing_wide.exceptions(std::ios_base::badbit);
+    EXPECT_THROW(throwing_wide << c_as_xml<std::wstring>(L"abcdef"), std::ios_base::failure);
+    c_limited_buffer throwing_narrow_buffer(2);
+    std::ostream throwing_narrow(&throwing_narrow_buffer);
+    throwing_narrow.exceptions(std::ios_base::badbit);
+    EXPECT_THROW(throwing_narrow << c_as_escaped(std::string("abcdef")), std::ios_base::failure);
 }
 
 TEST(Escaping, FailedStreamIsLeftFailed) {
