@@ -12,5 +12,6 @@
 #include "lmx/event_tables.h"
 #include "lmx/writer.h"
 #include "lmx/conversions.h"
+#include "lmx/integer_bounds.h"
 
 #endif  // LMX_RUNTIME_H

@@ -343,4 +343,53 @@ TEST(Helpers, BswapMustUnderstandPatternAndZero) {
     EXPECT_FALSE(std::signbit(float_zero()));
 }
 
+struct range_case {
+    const char* text;
+    elmx_error expected;
+};
+
+void expect_ranges(const c_big_int& minimum, const c_big_int& maximum,
+                   std::initializer_list<range_case> cases) {
+    for (const range_case& c : cases) {
+        ASSERT_TRUE(is_valid_integer(c.text)) << c.text;
+        EXPECT_EQ(check_integer_range(c.text, minimum, maximum), c.expected) << c.text;
+    }
+}
+
+TEST(IntegerRanges, UnsignedInt) {
+    expect_ranges(k_unsigned_int_min, k_unsigned_int_max,
+                  {{"0", ELMX_OK},
+                   {"-0", ELMX_OK},
+                   {"+4294967295", ELMX_OK},
+                   {"-1", ELMX_VALUE_BELOW_MINIMUM},
+                   {"4294967296", ELMX_VALUE_ABOVE_MAXIMUM},
+                   {"0004294967295", ELMX_OK}});
+}
+
+TEST(IntegerRanges, Int) {
+    expect_ranges(k_int_min, k_int_max,
+                  {{"-2147483648", ELMX_OK},
+                   {"2147483647", ELMX_OK},
+                   {"-2147483649", ELMX_VALUE_BELOW_MINIMUM},
+                   {"2147483648", ELMX_VALUE_ABOVE_MAXIMUM}});
+}
+
+TEST(IntegerRanges, Long) {
+    expect_ranges(k_long_min, k_long_max,
+                  {{"-9223372036854775808", ELMX_OK},
+                   {"9223372036854775807", ELMX_OK},
+                   {"-9223372036854775809", ELMX_VALUE_BELOW_MINIMUM},
+                   {"9223372036854775808", ELMX_VALUE_ABOVE_MAXIMUM},
+                   {"-123456789012345678901234567890", ELMX_VALUE_BELOW_MINIMUM}});
+}
+
+TEST(IntegerRanges, AcceptedTextsConvertToTheirExactValues) {
+    std::ostringstream os;
+    c_xml_writer writer(os);
+    os << k_long_min << ' ' << k_unsigned_int_max;
+    EXPECT_EQ(os.str(), "-9223372036854775808 4294967295");
+    EXPECT_EQ(converted<long long>("-9223372036854775808"), LLONG_MIN);
+    EXPECT_EQ(converted<unsigned int>("4294967295"), UINT_MAX);
+}
+
 }  // namespace
