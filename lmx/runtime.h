@@ -6,13 +6,16 @@
 #include "lmx/binary.h"
 #include "lmx/byte_sources.h"
 #include "lmx/char_classes.h"
+#include "lmx/conversions.h"
 #include "lmx/datetime.h"
 #include "lmx/errors.h"
 #include "lmx/event_tables.h"
+#include "lmx/integer_bounds.h"
 #include "lmx/limits.h"
 #include "lmx/names.h"
 #include "lmx/repository.h"
 #include "lmx/utf8_getter.h"
 #include "lmx/whitespace.h"
+#include "lmx/writer.h"
 
 #endif  // LMX_RUNTIME_H

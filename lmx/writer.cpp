@@ -1,0 +1,277 @@
+#include "lmx/writer.h"
+
+#include <cstring>
+#include <locale>
+#include <string_view>
+#include <type_traits>
+
+#include "lmx/conversions.h"
+
+namespace lmx {
+
+namespace {
+
+constexpr const char* k_xsi_namespace = "http://www.w3.org/2001/XMLSchema-instance";
+
+// The entity reference of a character that must be escaped, or an empty view.
+inline std::string_view escape_of(char32_t c) {
+    switch (c) {
+        case '"':
+            return "&quot;";
+        case '\'':
+            return "&apos;";
+        case '&':
+            return "&amp;";
+        case '<':
+            return "&lt;";
+        default:
+            return {};
+    }
+}
+
+inline bool needs_escape(unsigned char c) {
+    return c == '"' || c == '\'' || c == '&' || c == '<';
+}
+
+// One output operation's access to a stream: prepares the stream once, as every formatted
+// output does, then hands text straight to its buffer. After a short write the rest is dropped
+// and finish() marks the stream bad, as ostream::write does.
+class c_stream_sink {
+public:
+    explicit c_stream_sink(std::ostream& os) : m_os(os), m_sentry(os), m_is_good(bool(m_sentry)) {}
+    c_stream_sink(const c_stream_sink&) = delete;
+    c_stream_sink& operator=(const c_stream_sink&) = delete;
+    ~c_stream_sink() = default;
+
+    void write(const char* data, std::size_t size) {
+        if (!m_is_good || size == 0) return;
+        const auto count = static_cast<std::streamsize>(size);
+        m_is_good = m_os.rdbuf()->sputn(data, count) == count;
+    }
+    void write(std::string_view text) { write(text.data(), text.size()); }
+    // Not left to the destructor: setstate may throw where the caller enabled exceptions.
+    void finish() {
+        if (m_sentry && !m_is_good) m_os.setstate(std::ios_base::badbit);
+    }
+
+private:
+    std::ostream& m_os;
+    std::ostream::sentry m_sentry;
+    bool m_is_good;
+};
+
+// Collects encoded output in a small fixed block and hands it to the stream block by block, so
+// that wide text costs one buffer call per block rather than one per character.
+class c_block_output {
+public:
+    explicit c_block_output(std::ostream& os) : m_sink(os) {}
+    c_block_output(const c_block_output&) = delete;
+    c_block_output& operator=(const c_block_output&) = delete;
+    ~c_block_output() = default;
+
+    // Call before each item: makes room for the longest one, an entity reference or a
+    // four-byte sequence.
+    void make_room() {
+        if (m_used > sizeof m_block - k_max_item) flush();
+    }
+    void put(char c) { m_block[m_used++] = c; }
+    void put(std::string_view text) {
+        std::memcpy(m_block + m_used, text.data(), text.size());
+        m_used += text.size();
+    }
+    void put_utf8(char32_t code_point) {
+        m_used += static_cast<std::size_t>(encode_utf8(code_point, m_block + m_used));
+    }
+    void finish() {
+        flush();
+        m_sink.finish();
+    }
+
+private:
+    static constexpr std::size_t k_max_item = 8;
+
+    void flush() {
+        m_sink.write(m_block, m_used);
+        m_used = 0;
+    }
+
+    c_stream_sink m_sink;
+    char m_block[512];
+    std::size_t m_used = 0;
+};
+
+}  // namespace
+
+std::ostream& operator<<(std::ostream& os, const c_as_xml<std::wstring>& value) {
+    const std::wstring& text = value.get();
+    c_block_output out(os);
+    const wchar_t* pos = text.data();
+    const wchar_t* const end = pos + text.size();
+    while (pos != end) {
+        out.make_room();
+        const auto unit = static_cast<std::make_unsigned_t<wchar_t>>(*pos);
+        if (unit < 0x80 && !needs_escape(static_cast<unsigned char>(unit))) {
+            out.put(static_cast<char>(unit));
+            ++pos;
+            continue;
+        }
+        const char32_t code_point = next_utf16_code_point(pos, end);
+        const std::string_view escape = escape_of(code_point);
+        if (escape.empty()) {
+            out.put_utf8(code_point);
+        } else {
+            out.put(escape);
+        }
+    }
+    out.finish();
+    return os;
+}
+
+std::ostream& operator<<(std::ostream& os, const c_as_escaped& value) {
+    const std::string& text = value.get();
+    c_stream_sink sink(os);
+    const char* run_start = text.data();
+    const char* const end = run_start + text.size();
+    for (const char* pos = run_start; pos != end; ++pos) {
+        if (!needs_escape(static_cast<unsigned char>(*pos))) continue;
+        sink.write(run_start, static_cast<std::size_t>(pos - run_start));
+        sink.write(escape_of(static_cast<unsigned char>(*pos)));
+        run_start = pos + 1;
+    }
+    sink.write(run_start, static_cast<std::size_t>(end - run_start));
+    sink.finish();
+    return os;
+}
+
+std::ostream& operator<<(std::ostream& os, const c_as_xml<std::string>& value) {
+    return os << c_as_escaped(value.get());
+}
+
+std::ostream& operator<<(std::ostream& os, const c_as_ascii& value) {
+    c_block_output out(os);
+    for (const wchar_t unit : value.get()) {
+        out.make_room();
+        const auto code = static_cast<std::make_unsigned_t<wchar_t>>(unit);
+        out.put(code <= 127 ? static_cast<char>(code) : '.');
+    }
+    out.finish();
+    return os;
+}
+
+c_xml_writer::c_xml_writer(std::ostream& os, const char* tab, const char* newline)
+    : m_os(os), m_tab(tab ? tab : ""), m_newline(newline ? newline : "") {
+    m_os.imbue(std::locale::classic());
+}
+
+c_xml_writer::c_xml_writer(std::ostream& os, int options, const char* tab, const char* newline)
+    : c_xml_writer(os, tab, newline) {
+    if ((options & (include_xml_decl | include_standalone)) == 0) return;
+    m_os << "<?xml version=\"1.0\" encoding=\"UTF-8\"";
+    if (options & include_standalone) m_os << " standalone=\"yes\"";
+    m_os << "?>" << m_newline;
+}
+
+elmx_error c_xml_writer::user_handle_error(elmx_error code, const std::string& /*item_name*/,
+                                           const char* /*source_file*/, int /*line*/) {
+    return user_handle_error(code);
+}
+
+elmx_error c_xml_writer::user_handle_error(elmx_error code) {
+    return code;
+}
+
+const std::string& c_xml_writer::get_error_message(std::string* message) const {
+    if (m_last_error == ELMX_OK) {
+        *message = get_error_description(ELMX_OK);
+    } else {
+        *message = "'";
+        *message += m_error_item_name;
+        *message += "'-";
+        *message += get_error_description(m_last_error);
+    }
+    return *message;
+}
+
+const char* c_xml_writer::endl() {
+    return m_newline;
+}
+
+void c_xml_writer::nest() {
+    m_os << m_tab;
+}
+
+std::ostream& c_xml_writer::operator()(bool do_indent) {
+    if (do_indent) {
+        for (int level = 0; level < m_indent_level; ++level)
+            nest();
+    }
+    return m_os;
+}
+
+void c_xml_writer::add_namespace(const std::string& prefix, const std::string& uri) {
+    m_namespaces.emplace_back(prefix, uri);
+}
+
+void c_xml_writer::add_schema_location(const std::string& ns, const std::string& location) {
+    m_schema_locations.emplace_back(ns, location);
+}
+
+void c_xml_writer::conditionally_select_ns_map(const s_ns_map* ns_map) {
+    if (!m_ns_map) m_ns_map = ns_map;
+}
+
+void c_xml_writer::write_ns_attribute(const char* prefix, const char* uri) {
+    m_os << " xmlns";
+    if (prefix && *prefix) m_os << ':' << prefix;
+    m_os << "=\"" << uri << '"';
+}
+
+void c_xml_writer::conditionally_write_ns_attrs(bool force_xsi_declaration) {
+    if (m_ns_attrs_written) return;
+    if (m_ns_map) {
+        for (const s_ns_map* row = m_ns_map; row->uri; ++row)
+            write_ns_attribute(row->prefix, row->uri);
+    }
+    for (const string_pair& ns : m_namespaces)
+        write_ns_attribute(ns.first.c_str(), ns.second.c_str());
+    if (force_xsi_declaration || !m_schema_locations.empty())
+        m_os << " xmlns:xsi=\"" << k_xsi_namespace << '"';
+    if (!m_schema_locations.empty()) {
+        const string_pair& first = m_schema_locations.front();
+        if (first.first.empty()) {
+            // Only one no-namespace location can be given; later pairs have no place to go.
+            m_os << " xsi:noNamespaceSchemaLocation=\"" << first.second << '"';
+        } else {
+            m_os << " xsi:schemaLocation=\"";
+            const char* separator = "";
+            for (const string_pair& location : m_schema_locations) {
+                m_os << separator << location.first << ' ' << location.second;
+                separator = " ";
+            }
+            m_os << '"';
+        }
+    }
+    m_ns_attrs_written = true;
+}
+
+const char* c_xml_writer::get_namespace_prefix(const std::string& uri) const {
+    if (m_ns_map) {
+        for (const s_ns_map* row = m_ns_map; row->uri; ++row) {
+            if (uri == row->uri) return row->prefix ? row->prefix : "";
+        }
+    }
+    for (const string_pair& ns : m_namespaces) {
+        if (ns.second == uri) return ns.first.c_str();
+    }
+    return nullptr;
+}
+
+elmx_error c_xml_writer::handle_error(elmx_error code, const std::string& item_name,
+                                      const char* source_file, int line) {
+    m_last_error = code;
+    m_error_item_name = item_name;
+    m_last_error = user_handle_error(code, item_name, source_file, line);
+    return m_last_error;
+}
+
+}  // namespace lmx
