@@ -9,6 +9,8 @@
 #include "lmx/repository.h"
 #include "lmx/byte_sources.h"
 #include "lmx/utf8_getter.h"
+#include "lmx/entities.h"
+#include "lmx/dtd.h"
 #include "lmx/event_tables.h"
 
 #endif  // LMX_RUNTIME_H
