@@ -262,12 +262,24 @@ bool c_get_for_xml::expand_in_place(const std::string& text, std::string* out) {
             stack.pop_back();
             continue;
         }
-        const char c = *top.position++;
-        if (!count_entity_bytes(1)) return false;
-        if (c != '&' && c != '%') {
-            add_char_wsp(out, static_cast<unsigned char>(c), false);
+        // Plain text up to the next reference is taken as one run.
+        const char* run_end = top.position;
+        while (run_end != top.end && *run_end != '&' && *run_end != '%')
+            ++run_end;
+        if (run_end != top.position) {
+            const std::string_view run(top.position,
+                                       static_cast<std::size_t>(run_end - top.position));
+            top.position = run_end;
+            if (!count_entity_bytes(run.size())) return false;
+            if (m_ws_mode == ELMX_WS_PRESERVE)
+                out->append(run);
+            else
+                for (char c : run)
+                    add_char_wsp(out, static_cast<unsigned char>(c), false);
             continue;
         }
+        const char c = *top.position++;
+        if (!count_entity_bytes(1)) return false;
         // "%" inside a general entity's text refers to a general entity too.
         const char* reference_start = top.position;
         const std::string* nested = nullptr;

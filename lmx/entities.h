@@ -38,6 +38,14 @@ public:
     // are replaced stay valid until the tables are cleared.
     void add_general_entity(std::string_view name, std::string_view value);
     void add_parameter_entity(std::string_view name, std::string_view value);
+    void add_general_entity(const char* name, const char* value) {
+        add_general_entity(std::string_view(name ? name : ""),
+                           std::string_view(value ? value : ""));
+    }
+    void add_parameter_entity(const char* name, const char* value) {
+        add_parameter_entity(std::string_view(name ? name : ""),
+                             std::string_view(value ? value : ""));
+    }
     bool get_general_entity(std::string_view name, const char** value) const;
     bool get_parameter_entity(std::string_view name, const char** value) const;
     const std::string* find_general_entity(std::string_view name) const {
@@ -111,9 +119,8 @@ private:
     c_get_with_entities& m_getter;
 };
 
-// Reads a run of text in place: the raw value of an attribute, or a position inside a
-// replacement text. The text is not owned; the caller's index is advanced as characters are
-// read and stepped back by unget.
+// Reads the raw value of an attribute in place. The text is not owned; the caller's index is
+// advanced as characters are read and stepped back by unget.
 class c_entity_name_reader_for_attribute_data : public c_entity_name_reader {
 public:
     c_entity_name_reader_for_attribute_data(std::string_view text, std::size_t* index)

@@ -81,6 +81,14 @@ std::string text_of(document& doc) {
     return doc.read_text();
 }
 
+// Time allowed for work that hostile input must not be able to blow up. Sanitized and
+// unoptimised builds do the same work many times slower.
+#if defined(__SANITIZE_ADDRESS__) || !defined(__OPTIMIZE__)
+constexpr double k_time_budget_seconds = 30.0;
+#else
+constexpr double k_time_budget_seconds = 1.0;
+#endif
+
 double seconds_since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -407,7 +415,7 @@ TEST(HostileInput, PushedExpansionIsBounded) {
     declare_laughs(doc.getter());
     const auto start = std::chrono::steady_clock::now();
     const std::string text = text_of(doc);
-    EXPECT_LT(seconds_since(start), 1.0);
+    EXPECT_LT(seconds_since(start), k_time_budget_seconds);
     expect_expansion_limit(doc);
     EXPECT_LE(text.size(), k_entity_expansion_floor);
     EXPECT_EQ(doc.getter().get(), -1);
@@ -418,7 +426,7 @@ TEST(HostileInput, InPlaceExpansionIsBounded) {
     declare_laughs(doc.getter());
     const auto start = std::chrono::steady_clock::now();
     const std::string text = doc.expand("&l9;");
-    EXPECT_LT(seconds_since(start), 1.0);
+    EXPECT_LT(seconds_since(start), k_time_budget_seconds);
     expect_expansion_limit(doc);
     EXPECT_LE(text.size(), k_entity_expansion_floor);
 }
@@ -449,7 +457,7 @@ TEST(HostileInput, DeepChainsOfDistinctEntities) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(doc.expand("&g9999;"), "ok");
     EXPECT_EQ(text_of(doc), "ok");
-    EXPECT_LT(seconds_since(start), 1.0);
+    EXPECT_LT(seconds_since(start), k_time_budget_seconds);
     EXPECT_TRUE(doc.errors().empty());
 }
 
