@@ -29,6 +29,8 @@ public:
     // The next character, 0..255 (replacement-text bytes too), or -1 for end of input.
     int get();
     // Pushes a character back onto the top text, or onto the document when none is open.
+    // The top is always where the last character came from, so a character pushed back right
+    // after it was read restores the state before the read and can never overrun a buffer.
     // Pushing back -1 does nothing: the input stays ended anyway.
     void unget(int c);
     // Empties both entity tables and the text stack, then restarts the document.
