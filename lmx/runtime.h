@@ -8,6 +8,8 @@
 #include "lmx/char_classes.h"
 #include "lmx/conversions.h"
 #include "lmx/datetime.h"
+#include "lmx/dtd.h"
+#include "lmx/entities.h"
 #include "lmx/errors.h"
 #include "lmx/event_tables.h"
 #include "lmx/integer_bounds.h"

@@ -1,0 +1,352 @@
+#include "lmx/entities.h"
+
+#include <algorithm>
+
+#include "lmx/char_classes.h"
+#include "lmx/limits.h"
+
+namespace lmx {
+
+namespace {
+
+constexpr int k_line_feed = '\n';
+constexpr int k_next_line = 0x85;
+constexpr int k_line_separator = 0x2028;
+// Character references above this produce nothing.
+constexpr long k_max_character_reference = 0x100000;
+
+struct predefined_entity {
+    std::string_view name;
+    char text;
+};
+
+constexpr predefined_entity k_predefined_entities[] = {
+    {"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"apos", '\''}, {"quot", '"'}};
+
+int hex_digit_value(int c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return c - 'A' + 10;
+}
+
+bool is_surrogate(long code) {
+    return code >= 0xD800 && code <= 0xDFFF;
+}
+
+}  // namespace
+
+// ---- c_get_with_entities ---------------------------------------------------------------------
+
+c_get_with_entities::c_get_with_entities(c_read& source, c_error& error)
+    : c_get_as_utf8(source, error) {}
+
+int c_get_with_entities::get() {
+    // A fatal error ends the input for replacement texts as well as for the document.
+    if (is_fatal()) return -1;
+    while (!m_frames.empty()) {
+        entity_frame& top = m_frames.back();
+        if (!top.pushed_back.empty()) return top.pushed_back.get();
+        if (top.position != top.end) {
+            const int c = static_cast<unsigned char>(*top.position++);
+            return count_entity_bytes(1) ? c : -1;
+        }
+        pop_frame();
+    }
+    return c_get_as_utf8::get();
+}
+
+void c_get_with_entities::unget(int c) {
+    if (c == -1) return;
+    // The top of the stack is where the last character came from: get() popped everything
+    // above it. So one character pushed back right after it was read always fits.
+    if (!m_frames.empty())
+        m_frames.back().pushed_back.unget(c);
+    else
+        c_get_as_utf8::unget(c);
+}
+
+void c_get_with_entities::rewind() {
+    m_general_entities.clear();
+    m_parameter_entities.clear();
+    m_frames.clear();
+    m_active_texts.clear();
+    m_entity_bytes = 0;
+    c_get_as_utf8::rewind();
+}
+
+void c_get_with_entities::add_general_entity(std::string_view name, std::string_view value) {
+    m_general_entities.add(name, std::string(value));
+}
+
+void c_get_with_entities::add_parameter_entity(std::string_view name, std::string_view value) {
+    m_parameter_entities.add(name, std::string(value));
+}
+
+bool c_get_with_entities::get_general_entity(std::string_view name, const char** value) const {
+    const std::string* found = m_general_entities.find(name);
+    if (found && value) *value = found->c_str();
+    return found != nullptr;
+}
+
+bool c_get_with_entities::get_parameter_entity(std::string_view name, const char** value) const {
+    const std::string* found = m_parameter_entities.find(name);
+    if (found && value) *value = found->c_str();
+    return found != nullptr;
+}
+
+bool c_get_with_entities::set_input_entity_value(std::string_view value) {
+    if (!m_active_texts.insert(value.data()).second) {
+        report_recursion(value);
+        return false;
+    }
+    m_frames.push_back(entity_frame{value.data(), value.data() + value.size(), value.data(), {}});
+    return true;
+}
+
+void c_get_with_entities::pop_frame() {
+    m_active_texts.erase(m_frames.back().identity);
+    m_frames.pop_back();
+}
+
+void c_get_with_entities::report_recursion(std::string_view text) {
+    error(ELMX_TYPE_FATAL, ELMX_RECURSIVE_ENTITY,
+          "Recursive entity definition for: " + std::string(text));
+}
+
+bool c_get_with_entities::count_entity_bytes(std::size_t count) {
+    m_entity_bytes += count;
+    if (m_entity_bytes <= k_entity_expansion_floor) return true;
+    const unsigned long long allowed =
+        static_cast<unsigned long long>(k_entity_amplification_ratio) * get_bytes_read();
+    if (m_entity_bytes <= allowed) return true;
+    error(ELMX_TYPE_FATAL, ELMX_RECURSIVE_ENTITY, "Entity expansion limit exceeded");
+    return false;
+}
+
+// ---- c_get_for_xml ---------------------------------------------------------------------------
+
+c_get_for_xml::c_get_for_xml(c_read& source, c_error& error, bool normalise_reference_ws)
+    : c_get_with_entities(source, error), m_normalise_reference_ws(normalise_reference_ws) {}
+
+void c_get_for_xml::rewind() {
+    set_ws_mode(ELMX_WS_PRESERVE);
+    c_get_with_entities::rewind();
+}
+
+void c_get_for_xml::add_char_wsp(std::string* out, int c, bool from_reference) {
+    if (c < 0) return;
+    const bool is_space =
+        c >= 1 && is_xml_space(c) && (!from_reference || m_normalise_reference_ws);
+    switch (m_ws_mode) {
+        case ELMX_WS_REPLACE:
+            out->push_back(is_space ? ' ' : static_cast<char>(c));
+            return;
+        case ELMX_WS_COLLAPSE:
+            if (is_space) {
+                m_pending_space = true;
+                return;
+            }
+            if (m_pending_space && !out->empty()) out->push_back(' ');
+            m_pending_space = false;
+            out->push_back(static_cast<char>(c));
+            return;
+        case ELMX_WS_PRESERVE:
+        default:
+            out->push_back(static_cast<char>(c));
+            return;
+    }
+}
+
+void c_get_for_xml::add_text_wsp(std::string* out, std::string_view text) {
+    // Text that stands for itself (a predefined entity, a literal reference) is never white
+    // space, but it must still emit a space pending before it in collapse mode.
+    for (char c : text)
+        add_char_wsp(out, static_cast<unsigned char>(c), false);
+}
+
+bool c_get_for_xml::insert_character_entity(c_entity_name_reader& reader, std::string* out) {
+    int c = reader.get();
+    int base = 10;
+    long value = 0;
+    int digits = 0;
+    if (c == 'x') {
+        base = 16;
+    } else if (is_digit_char(c)) {
+        value = c - '0';
+        digits = 1;
+    } else {
+        return false;
+    }
+    for (c = reader.get(); base == 16 ? is_hex_digit_char(c) : is_digit_char(c); c = reader.get()) {
+        // Saturates: any value this large produces nothing anyway.
+        value = std::min(value * base + hex_digit_value(c), k_max_character_reference + 1);
+        ++digits;
+    }
+    if (c != ';') reader.unget(c);
+    if (digits == 0 || value > k_max_character_reference) return false;
+    // Surrogate code points have no UTF-8 form; writing one would end the input when the text
+    // is read back.
+    if (is_surrogate(value)) return false;
+
+    if (value == k_next_line || value == k_line_separator) value = k_line_feed;
+    if (value < 0x80) {
+        add_char_wsp(out, static_cast<int>(value), true);
+    } else {
+        char encoded[8];
+        add_text_wsp(out, unicode_char_to_utf8(static_cast<int>(value), encoded));
+    }
+    return true;
+}
+
+c_get_for_xml::reference_outcome c_get_for_xml::read_reference(c_entity_name_reader& reader,
+                                                               std::string* out, char introducer,
+                                                               const std::string** entity_text) {
+    int c = reader.get();
+    if (c == '#')
+        return insert_character_entity(reader, out) ? reference_outcome::resolved
+                                                    : reference_outcome::failed;
+    if (!is_name_char(c)) {
+        // No name follows: the introducer is plain text, and what follows it is read as usual
+        // (it may be markup, another reference, or the end of the input).
+        reader.unget(c);
+        add_char_wsp(out, static_cast<unsigned char>(introducer), false);
+        return reference_outcome::failed;
+    }
+    m_scratch.assign(1, static_cast<char>(c));
+    while (is_name_char(c = reader.get()))
+        m_scratch.push_back(static_cast<char>(c));
+    const bool has_semicolon = c == ';';
+    if (!has_semicolon) reader.unget(c);
+
+    for (const predefined_entity& predefined : k_predefined_entities) {
+        if (m_scratch == predefined.name) {
+            add_char_wsp(out, predefined.text, false);
+            return reference_outcome::resolved;
+        }
+    }
+    if (const std::string* text = find_general_entity(m_scratch)) {
+        *entity_text = text;
+        return reference_outcome::entity_found;
+    }
+    // An undeclared entity is not an error here: the reference stays in the text as written.
+    add_char_wsp(out, static_cast<unsigned char>(introducer), false);
+    add_text_wsp(out, m_scratch);
+    if (has_semicolon) add_char_wsp(out, ';', false);
+    return reference_outcome::failed;
+}
+
+bool c_get_for_xml::resolve_reference(c_entity_name_reader& reader, std::string* out) {
+    const std::string* text = nullptr;
+    const reference_outcome outcome = read_reference(reader, out, '&', &text);
+    if (outcome != reference_outcome::entity_found) return outcome == reference_outcome::resolved;
+    if (reader.push_entity_text()) return set_input_entity_value(*text);
+    return expand_in_place(*text, out);
+}
+
+bool c_get_for_xml::expand_in_place(const std::string& text, std::string* out) {
+    struct expansion_frame {
+        const char* position;
+        const char* end;
+        const std::string* text;
+    };
+    std::vector<expansion_frame> stack;
+    std::unordered_set<const std::string*> active;
+    stack.push_back({text.data(), text.data() + text.size(), &text});
+    active.insert(&text);
+
+    while (!stack.empty()) {
+        if (is_fatal()) return false;
+        expansion_frame& top = stack.back();
+        if (top.position == top.end) {
+            active.erase(top.text);
+            stack.pop_back();
+            continue;
+        }
+        // Plain text up to the next reference is taken as one run.
+        const char* run_end = top.position;
+        while (run_end != top.end && *run_end != '&' && *run_end != '%')
+            ++run_end;
+        if (run_end != top.position) {
+            const std::string_view run(top.position,
+                                       static_cast<std::size_t>(run_end - top.position));
+            top.position = run_end;
+            if (!count_entity_bytes(run.size())) return false;
+            if (m_ws_mode == ELMX_WS_PRESERVE)
+                out->append(run);
+            else
+                for (char c : run)
+                    add_char_wsp(out, static_cast<unsigned char>(c), false);
+            continue;
+        }
+        const char c = *top.position++;
+        if (!count_entity_bytes(1)) return false;
+        // "%" inside a general entity's text refers to a general entity too.
+        const char* reference_start = top.position;
+        const std::string* nested = nullptr;
+        c_entity_name_reader_for_entity reader(&top.position, top.end);
+        const reference_outcome outcome = read_reference(reader, out, c, &nested);
+        if (!count_entity_bytes(static_cast<std::size_t>(top.position - reference_start)))
+            return false;
+        if (outcome != reference_outcome::entity_found) continue;
+        if (!active.insert(nested).second) {
+            report_recursion(*nested);
+            return false;
+        }
+        // May reallocate: top is not used after this.
+        stack.push_back({nested->data(), nested->data() + nested->size(), nested});
+    }
+    return true;
+}
+
+int c_get_for_xml::get_non_ws() {
+    int c;
+    do {
+        c = get();
+    } while (c >= 1 && c <= ' ');
+    return c;
+}
+
+bool c_get_for_xml::read_specified_string_from_input(const char* text) {
+    for (; *text; ++text)
+        if (get() != static_cast<unsigned char>(*text)) return false;
+    return true;
+}
+
+bool c_get_for_xml::get_simple_quoted_value(std::string* out) {
+    out->clear();
+    const int quote = get_non_ws();
+    if (quote != '"' && quote != '\'') return false;
+    for (int c = get(); c != -1; c = get()) {
+        if (c == quote) return true;
+        out->push_back(static_cast<char>(c));
+    }
+    return false;
+}
+
+bool c_get_for_xml::skip_comment() {
+    int dashes = 0;
+    for (int c = get(); c != -1; c = get()) {
+        if (c == '-') {
+            ++dashes;
+            continue;
+        }
+        if (c == '>' && dashes >= 2) {
+            if (dashes > 2)
+                error(ELMX_TYPE_WARNING, ELMX_BAD_COMMENT, "End of comment not Well-Formed");
+            return true;
+        }
+        dashes = 0;
+    }
+    return false;
+}
+
+bool c_get_for_xml::skip_PI() {
+    bool after_question_mark = false;
+    for (int c = get(); c != -1; c = get()) {
+        if (c == '>' && after_question_mark) return true;
+        after_question_mark = c == '?';
+    }
+    return false;
+}
+
+}  // namespace lmx
