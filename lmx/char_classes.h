@@ -60,6 +60,9 @@ inline bool is_digit_char(int c) {
 inline bool is_hex_digit_char(int c) {
     return char_class::has(c, char_class::k_hex_digit);
 }
+inline bool is_quote(int c) {
+    return c == '"' || c == '\'';
+}
 
 }  // namespace lmx
 

@@ -14,6 +14,12 @@ constexpr int k_next_line = 0x85;
 constexpr int k_line_separator = 0x2028;
 // Character references above this produce nothing.
 constexpr long k_max_character_reference = 0x100000;
+constexpr int k_end = -1;
+
+// Messages quote the offending byte; the end of input adds nothing.
+void append_byte(std::string* message, int c) {
+    if (c >= 0) *message += static_cast<char>(c);
+}
 
 struct predefined_entity {
     std::string_view name;
@@ -347,6 +353,91 @@ bool c_get_for_xml::skip_PI() {
         after_question_mark = c == '?';
     }
     return false;
+}
+
+bool c_get_for_xml::match_and_keep_difference(const char* text) {
+    for (; *text; ++text) {
+        int c = get();
+        if (c != static_cast<unsigned char>(*text)) {
+            // Only the differing character goes back: what matched before it cannot be markup.
+            if (c != k_end) unget(c);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool c_get_for_xml::move_to_start_tag_end(bool* is_empty) {
+    int quote = 0;
+    for (int c = get(); c != k_end; c = get()) {
+        if (quote) {
+            if (c == quote) quote = 0;
+        } else if (is_quote(c)) {
+            quote = c;
+        } else if (c == '>') {
+            if (is_empty) *is_empty = false;
+            return true;
+        } else if (c == '/') {
+            bool reported = false;
+            for (c = get(); c != k_end && c != '>'; c = get()) {
+                if (!reported && !is_xml_space(c)) {
+                    std::string message = "Illegal character(s) after / at end of tag - ";
+                    append_byte(&message, c);
+                    error(ELMX_TYPE_ERROR, ELMX_BAD_END_TAG, message);
+                    reported = true;
+                }
+            }
+            if (is_empty) *is_empty = true;
+            return !reported;
+        }
+    }
+    return false;
+}
+
+bool c_get_for_xml::read_pseudo_attribute(const char* rest_of_name, std::string* value) {
+    if (!match_and_keep_difference(rest_of_name)) return false;
+    if (get_non_ws() != '=') return false;
+    return get_simple_quoted_value(value);
+}
+
+bool c_get_for_xml::read_xml_decl() {
+    std::string version;
+    if (get_non_ws() != 'v' || !read_pseudo_attribute("ersion", &version)) {
+        error(ELMX_TYPE_ERROR, ELMX_BAD_XML_DECL, "Version not present in XML Decl");
+        return false;
+    }
+    if (version.compare(0, 3, "1.0") != 0 && version.compare(0, 3, "1.1") != 0) {
+        error(ELMX_TYPE_ERROR, ELMX_BAD_XML_VERSION, "XML version " + version + " not understood");
+        return false;
+    }
+    static const char* const k_bad_declaration = "XML declaration not Well-Formed";
+    int c = get_non_ws();
+    if (c == 'e') {
+        std::string encoding;
+        if (!read_pseudo_attribute("ncoding", &encoding)) {
+            error(ELMX_TYPE_ERROR, ELMX_BAD_XML_DECL, k_bad_declaration);
+            return false;
+        }
+        if (!set_encoding(encoding.c_str())) return false;
+        c = get_non_ws();
+    }
+    if (c == 's') {
+        std::string standalone;
+        if (!read_pseudo_attribute("tandalone", &standalone)) {
+            error(ELMX_TYPE_ERROR, ELMX_BAD_XML_DECL, k_bad_declaration);
+            return false;
+        }
+        if (standalone.compare(0, 2, "no") == 0) {
+            error(ELMX_TYPE_ERROR, ELMX_BAD_XML_DECL, "XML Document is not standalone");
+            return false;
+        }
+        c = get_non_ws();
+    }
+    if (c != '?' || get() != '>') {
+        error(ELMX_TYPE_ERROR, ELMX_BAD_XML_DECL, k_bad_declaration);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace lmx

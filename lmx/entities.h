@@ -217,8 +217,19 @@ public:
     bool skip_comment();
     // After "<?": reads to the first "?>".
     bool skip_PI();
+    // After "<?xml": version, optional encoding (which narrows the detected encoding) and
+    // standalone, then "?>". Every failure is recorded.
+    bool read_xml_decl();
+    // Reads to the end of the current start tag, past quoted ">" and "/"; *is_empty (when
+    // given) tells "/>" from ">". False at the end of input or after junk between "/" and ">".
+    bool move_to_start_tag_end(bool* is_empty);
+    // True when the next characters equal text; unlike read_specified_string_from_input, the
+    // first differing character is put back, so markup that follows is not lost.
+    bool match_and_keep_difference(const char* text);
 
 private:
+    bool read_pseudo_attribute(const char* rest_of_name, std::string* value);
+
     enum class reference_outcome { failed, resolved, entity_found };
 
     // Reads one reference after its introducer ("&", or "%" inside text expanded in place).
