@@ -440,4 +440,34 @@ bool c_get_for_xml::read_xml_decl() {
     return true;
 }
 
+c_get_with_entities::position c_get_with_entities::get_position() const {
+    position where;
+    static_cast<c_get_as_utf8::position&>(where) = c_get_as_utf8::get_position();
+    where.frames = m_frames;
+    where.active_texts = m_active_texts;
+    where.entity_bytes = m_entity_bytes;
+    return where;
+}
+
+void c_get_with_entities::set_position(const position& where) {
+    c_get_as_utf8::set_position(where);
+    m_frames = where.frames;
+    m_active_texts = where.active_texts;
+    m_entity_bytes = where.entity_bytes;
+}
+
+c_get_for_xml::position c_get_for_xml::get_position() const {
+    position where;
+    static_cast<c_get_with_entities::position&>(where) = c_get_with_entities::get_position();
+    where.ws_mode = m_ws_mode;
+    where.pending_space = m_pending_space;
+    return where;
+}
+
+void c_get_for_xml::set_position(const position& where) {
+    c_get_with_entities::set_position(where);
+    m_ws_mode = where.ws_mode;
+    m_pending_space = where.pending_space;
+}
+
 }  // namespace lmx

@@ -36,6 +36,12 @@ public:
     // Empties both entity tables and the text stack, then restarts the document.
     void rewind();
 
+    // Positions include the texts being read; the tables themselves must not change between
+    // taking a position and returning to it.
+    struct position;
+    position get_position() const;
+    void set_position(const position& where);
+
     // Adds or replaces a declaration: the later one wins. Texts that are being read when they
     // are replaced stay valid until the tables are cleared.
     void add_general_entity(std::string_view name, std::string_view value);
@@ -87,6 +93,14 @@ private:
 
     void pop_frame();
 
+public:
+    struct position : c_get_as_utf8::position {
+        std::vector<entity_frame> frames;
+        std::unordered_set<const char*> active_texts;
+        unsigned long long entity_bytes;
+    };
+
+private:
     c_repository<std::string> m_general_entities;
     c_repository<std::string> m_parameter_entities;
     std::vector<entity_frame> m_frames;
@@ -185,6 +199,13 @@ public:
     // normalise_reference_ws: white space written as a character reference (&#32;, &#9;, ...)
     // is replaced and collapsed like literal white space.
     c_get_for_xml(c_read& source, c_error& error, bool normalise_reference_ws);
+
+    struct position : c_get_with_entities::position {
+        elmx_whitespace ws_mode;
+        bool pending_space;
+    };
+    position get_position() const;
+    void set_position(const position& where);
 
     void rewind();
 

@@ -136,7 +136,7 @@ void c_xml_reader::get_element_event(const s_event_map* table, elmx_error* error
     } else if (m_current_event == ELXP_END_OF_DOCUMENT) {
         *error = ELMX_UNEXPECTED_END_OF_MESSAGE;
     } else if (m_current_event == ELXP_NAME) {
-        if (!check_depth(get_open_levels(), *name)) {
+        if (!allows_nesting(0, *name)) {
             m_current_event = ELXP_ERROR;
             *error = ELMX_BADLY_FORMED;
             return;

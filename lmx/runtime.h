@@ -8,6 +8,7 @@
 #include "lmx/char_classes.h"
 #include "lmx/conversions.h"
 #include "lmx/datetime.h"
+#include "lmx/document_inspection.h"
 #include "lmx/dtd.h"
 #include "lmx/entities.h"
 #include "lmx/errors.h"

@@ -80,6 +80,21 @@ void c_xml::rewind() {
     m_getter.rewind();
 }
 
+c_xml::bookmark c_xml::mark() const {
+    return bookmark{
+        m_getter.get_position(), m_doctype_seen, m_document_started, m_attributes, m_namespaces,
+        error_recorder()};
+}
+
+void c_xml::return_to(const bookmark& place) {
+    m_getter.set_position(place.getter);
+    m_doctype_seen = place.doctype_seen;
+    m_document_started = place.document_started;
+    m_attributes = place.attributes;
+    m_namespaces = place.namespaces;
+    error_recorder() = place.errors;
+}
+
 void c_xml::record(elmx_error_type type, elmx_error code, const std::string& message) {
     m_getter.error(type, code, message);
 }
@@ -482,7 +497,7 @@ bool c_xml::skip_element_body(const std::string& name) {
                 bool is_empty = false;
                 if (!move_to_start_tag_end(&is_empty)) return false;
                 if (is_empty) break;
-                if (!check_depth(get_open_levels() + open_names.size() + 1, read)) return false;
+                if (!allows_nesting(open_names.size() + 1, read)) return false;
                 open_names.push_back(read);
                 break;
             }
@@ -582,7 +597,7 @@ bool c_xml::capture_content(std::string* content, std::string* end_name, elmx_wh
                 *content += "/>";
             } else {
                 *content += '>';
-                if (!check_depth(get_open_levels() + open_names.size() + 1, name)) return false;
+                if (!allows_nesting(open_names.size() + 1, name)) return false;
                 open_names.push_back(name);
             }
         } else {

@@ -111,13 +111,32 @@ public:
     int get_line_num() const { return m_getter.get_line_num(); }
     const char* get_source_id() { return m_getter.get_source_id(); }
 
+    // A place in the document to read ahead from and come back to: everything the tokenizer
+    // and its getter know, and the error record, so reading ahead leaves no trace.
+    struct bookmark {
+        c_get_for_xml::position getter;
+        bool doctype_seen;
+        bool document_started;
+        c_attribute_store attributes;
+        c_enumerated_namespaces namespaces;
+        c_error errors;
+    };
+    bookmark mark() const;
+    void return_to(const bookmark& place);
+
     // Nesting limit for every element level, bound, skipped or captured.
     void set_max_depth(unsigned int depth) { m_max_depth = depth; }
     unsigned int get_max_depth() const { return m_max_depth; }
+    // Whether an element levels_below the levels the binding layer has opened is within the
+    // limit; records the fatal nesting error, naming the element, when it is not.
+    bool allows_nesting(std::size_t levels_below, const std::string& name) {
+        return check_depth(static_cast<unsigned int>(m_open_levels + levels_below), name);
+    }
 
 protected:
     c_get_for_xml& getter() { return m_getter; }
     c_error& error_recorder() { return m_getter.get_error_handler(); }
+    const c_error& error_recorder() const { return m_getter.get_error_handler(); }
     // Element levels the binding layer has opened; skipping and capturing nest below them.
     void enter_level() { ++m_open_levels; }
     void leave_level() { --m_open_levels; }

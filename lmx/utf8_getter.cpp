@@ -134,6 +134,35 @@ void c_get_as_utf8::rewind() {
     m_source.rewind();
 }
 
+c_get_as_utf8::position c_get_as_utf8::get_position() const {
+    position where;
+    where.mode = m_mode;
+    where.previous = m_previous;
+    where.unget_buffer = m_unget_buffer;
+    std::memcpy(where.pending, m_pending, sizeof m_pending);
+    where.pending_offset = m_next_pending ? static_cast<int>(m_next_pending - m_pending) : -1;
+    where.line = m_line;
+    where.lookahead = m_lookahead;
+    where.input_ended = m_input_ended;
+    where.bytes_read = m_bytes_read;
+    return where;
+}
+
+void c_get_as_utf8::set_position(const position& where) {
+    m_source.rewind();
+    for (unsigned long long i = 0; i < where.bytes_read && m_source.read() >= 0; ++i) {
+    }
+    m_mode = where.mode;
+    m_previous = where.previous;
+    m_unget_buffer = where.unget_buffer;
+    std::memcpy(m_pending, where.pending, sizeof m_pending);
+    m_next_pending = where.pending_offset >= 0 ? m_pending + where.pending_offset : nullptr;
+    m_line = where.line;
+    m_lookahead = where.lookahead;
+    m_input_ended = where.input_ended;
+    m_bytes_read = where.bytes_read;
+}
+
 int c_get_as_utf8::get() {
     if (m_error.is_fatal_errored()) return -1;
     // Pushed-back characters were normalised and counted when first delivered.

@@ -58,9 +58,27 @@ public:
     int get_line_num() const { return m_line; }
     const char* get_source_id() { return m_source.get_source_id(); }
     c_error& get_error_handler() { return m_error; }
+    const c_error& get_error_handler() const { return m_error; }
     int get_encoding_mode() const { return m_mode; }
     // Bytes taken from the source since construction or the last rewind.
     unsigned long long get_bytes_read() const { return m_bytes_read; }
+
+    // Where the getter stands in its document, so that a caller can read ahead and come back.
+    struct position {
+        int mode;
+        int previous;
+        c_unget_buffer unget_buffer;
+        char pending[8];
+        int pending_offset;  // -1 when nothing is pending
+        int line;
+        int lookahead;
+        bool input_ended;
+        unsigned long long bytes_read;
+    };
+    position get_position() const;
+    // Returns to a position taken earlier in the same document: the source is rewound and read
+    // again up to it, so this needs a source that can rewind (memory, string, seekable file).
+    void set_position(const position& where);
 
     void error(elmx_error_type type, elmx_error code, const char* message);
     void error(elmx_error_type type, elmx_error code, const std::string& message);
