@@ -150,17 +150,22 @@ bool c_xml::resolve_reference_in_text(std::string* out) {
     return out->size() != before;
 }
 
+bool c_xml::add_text_char(int c, std::string* text, bool expand_references) {
+    if (c == '<') return false;
+    if (c == '&' && expand_references)
+        resolve_reference_in_text(text);
+    else
+        m_getter.add_char_wsp(text, c, false);
+    return true;
+}
+
 elxp_xml_event c_xml::read_text(int first, std::string* text) {
     if (first != k_end) m_getter.add_char_wsp(text, first, false);
     for (int c = m_getter.get(); c != k_end; c = m_getter.get()) {
-        if (c == '<') {
+        if (!add_text_char(c, text, true)) {
             m_getter.unget(c);
             break;
         }
-        if (c == '&')
-            resolve_reference_in_text(text);
-        else
-            m_getter.add_char_wsp(text, c, false);
     }
     return ELXP_CHARACTERS;
 }
@@ -430,15 +435,7 @@ bool c_xml::get_element_value(std::string* value, elmx_whitespace mode, bool exp
                    "Premature end of file encountered");
             return false;
         }
-        if (c == '&' && expand_references) {
-            c_entity_name_reader_for_c_get reader(m_getter, true);
-            m_getter.resolve_reference(reader, value);
-            continue;
-        }
-        if (c != '<') {
-            m_getter.add_char_wsp(value, c, false);
-            continue;
-        }
+        if (add_text_char(c, value, expand_references)) continue;
         int next = m_getter.get();
         if (next == '?') {
             if (!m_getter.skip_PI()) continue;  // the end of input is reported above
@@ -538,15 +535,7 @@ bool c_xml::capture_content(std::string* content, std::string* end_name, elmx_wh
     for (;;) {
         int c = m_getter.get();
         if (c == k_end) return false;
-        if (c == '&' && expand_references) {
-            c_entity_name_reader_for_c_get reader(m_getter, true);
-            m_getter.resolve_reference(reader, content);
-            continue;
-        }
-        if (c != '<') {
-            m_getter.add_char_wsp(content, c, false);
-            continue;
-        }
+        if (add_text_char(c, content, expand_references)) continue;
         c = m_getter.get();
         if (c == '/') {
             if (!read_end_tag_name(&name)) return false;

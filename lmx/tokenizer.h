@@ -148,6 +148,8 @@ private:
     elxp_xml_event read_markup(c_xml_local* scope, std::string* name, bool* go_on);
     elxp_xml_event read_bang_markup(std::string* name, bool* go_on);
     elxp_xml_event read_text(int first, std::string* text);
+    // Adds c, or the reference it starts, to text; false for "<", which the caller handles.
+    bool add_text_char(int c, std::string* text, bool expand_references);
     bool read_start_tag_attributes(c_xml_local* scope);
     bool read_equals_and_quoted_value(std::string* raw);
     bool declare_namespace(c_xml_local* scope, const std::string& prefix,
