@@ -78,9 +78,10 @@ TEST(Prolog, FailuresCarryTheirCodeSeverityAndMessage) {
         {"<1/>", ELMX_TYPE_ERROR, ELMX_NOT_WELL_FORMED, "XML not Well-Formed"},
     };
     for (const row& r : rows) {
-        tokenizer t(r.input);
+        tokenizer t(std::string("\n") + r.input);  // every failure is on line 2
         EXPECT_EQ(t.next(), ELXP_ERROR) << r.input;
         ASSERT_FALSE(t.errors.entries.empty()) << r.input;
+        EXPECT_EQ(t.last().line, 2) << r.input;
         EXPECT_EQ(t.last().type, r.type) << r.input;
         EXPECT_EQ(t.last().code, r.code) << r.input;
         EXPECT_EQ(t.last().message, r.message) << r.input;
@@ -164,8 +165,9 @@ TEST(StartTags, MalformedAttributesAreFatal) {
          "Schema is not Well Formed (expected '\"' or ''', got )"},
     };
     for (const row& r : rows) {
-        tokenizer t(r.input);
+        tokenizer t(std::string("\r\n") + r.input);
         EXPECT_EQ(t.next(), ELXP_ERROR) << r.input;
+        EXPECT_EQ(t.last().line, 2) << r.input;
         EXPECT_EQ(t.last().type, ELMX_TYPE_FATAL) << r.input;
         EXPECT_EQ(t.last().code, r.code) << r.input;
         EXPECT_EQ(t.last().message, r.message) << r.input;
