@@ -223,6 +223,13 @@ elmx_error skip_element(c_xml_reader& reader, const std::string& name, s_call_si
     return report_fatal(reader, ELMX_BAD_END_OF_ELEMENT, name, site);
 }
 
+bool refuse_repeated_item(c_xml_reader& reader, const std::string& name, s_call_site site,
+                          elmx_error* error) {
+    *error = report(reader, ELMX_ALL_CARDINALITY_VIOLATED, name, site);
+    if (*error == ELMX_OK) *error = skip_element(reader, name, site);
+    return false;
+}
+
 elmx_error take_value(c_xml_reader&, const std::string& text, const std::string&, s_call_site,
                       std::wstring* out) {
     vtostring(*out, text);

@@ -205,6 +205,12 @@ elmx_error read_next_event(c_xml_reader& reader, const std::string& item, std::s
 // Consumes the element just named (after an unknown or refused item).
 elmx_error skip_element(c_xml_reader& reader, const std::string& name, s_call_site site);
 
+// An xs:all item that the order record already holds: ELMX_ALL_CARDINALITY_VIOLATED, and when the
+// handler answers ELMX_OK the element is skipped, never examined again. For a body step: returns
+// false (consumed) with *error set to the answer.
+bool refuse_repeated_item(c_xml_reader& reader, const std::string& name, s_call_site site,
+                          elmx_error* error);
+
 // Reports through the reader's handler; the answer decides whether parsing goes on.
 inline elmx_error report(c_xml_reader& reader, elmx_error code, const std::string& item,
                          s_call_site site) {
