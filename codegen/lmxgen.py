@@ -160,6 +160,10 @@ def main(arguments):
     except SchemaError as error:
         print(error, file=sys.stderr)
         return 1
+    except Exception as error:  # a fault of the compiler itself, still reported as a place
+        print(f"{schema_file}:1: internal error of the schema compiler: {error!r}",
+              file=sys.stderr)
+        return 1
     os.makedirs(output, exist_ok=True)
     for name, text in files:
         write_if_changed(os.path.join(output, name), formatted(text, name))

@@ -116,6 +116,7 @@ class _Builder:
         self.groups = {}
         self.simple_types = {}
         self.class_of = {}  # schema node id -> class
+        self.filled = set()  # ids of the nodes whose classes have their items
         self.taken_names = set()
         self.events = {}
         self.next_event = int(root.binding("firstEvent", FIRST_TABLE_EVENT))
@@ -178,22 +179,26 @@ class _Builder:
         return cls
 
     def named_type_class(self, node, type_name):
+        """The class of a named complex type, or None for a simple type. A type met before its
+        turn gets its class record now and its items at its turn, so event codes follow the
+        schema's document order."""
         local = type_name.split(":")[-1]
         if local not in self.types:
             return None
-        type_node = self.types[local]
-        key = id(type_node)
+        return self.shell(self.types[local], local, "type", "sequence")
+
+    def shell(self, node, name, kind, content):
+        key = id(node)
         if key not in self.class_of:
-            self.class_of[key] = self.complex_class(type_node, f"c_{local}", local, "type",
-                                                    None, local)
+            self.class_of[key] = BoundClass(f"c_{name}", name, kind, content, file_stem=name,
+                                            line=node.line)
         return self.class_of[key]
 
     def group_class(self, node, name):
-        key = id(node)
-        if key in self.class_of:
-            return self.class_of[key]
-        cls = BoundClass(f"c_{name}", name, "group", "choice", file_stem=name, line=node.line)
-        self.class_of[key] = cls
+        cls = self.shell(node, name, "group", "choice")
+        if id(node) in self.filled:
+            return cls
+        self.filled.add(id(node))
         choice = self.single(node, "choice", "sequence", "all")
         if not choice.is_xs("choice"):
             raise choice.error("only model groups that are a choice are supported yet")
@@ -203,16 +208,20 @@ class _Builder:
 
     def complex_class(self, node, cpp_name, schema_name, kind, outer, file_stem):
         key = id(node)
-        if key in self.class_of:
+        if key in self.filled:
             return self.class_of[key]
-        cls = BoundClass(cpp_name, schema_name, kind, "sequence", outer=outer,
-                         file_stem=file_stem, line=node.line)
-        self.class_of[key] = cls
+        self.filled.add(key)
+        cls = self.class_of.get(key)
+        if cls is None:
+            cls = BoundClass(cpp_name, schema_name, kind, "sequence", outer=outer,
+                             file_stem=file_stem, line=node.line)
+            self.class_of[key] = cls
+        # Attributes first: they come before the content in the element and in the name tables.
+        for child in node.xs_children("attribute"):
+            cls.attributes.append(self.attribute_item(child))
         for child in node.xs_children():
-            if child.tag == "annotation":
+            if child.tag in ("annotation", "attribute"):
                 continue
-            if child.tag == "attribute":
-                cls.attributes.append(self.attribute_item(child))
             elif child.tag in ("sequence", "all", "choice"):
                 self.content(child, cls)
             elif child.tag == "group":
@@ -272,8 +281,8 @@ class _Builder:
         ref = node.require("ref").split(":")[-1]
         if ref not in self.groups:
             raise node.error(f"unknown model group '{ref}'")
-        item = Item(ref, "group", "required", cls=self.group_class(self.groups[ref], ref),
-                    line=node.line)
+        item = Item(ref, "group", "required",
+                    cls=self.shell(self.groups[ref], ref, "group", "choice"), line=node.line)
         self.occurs(node, item)
         return item
 
