@@ -36,7 +36,8 @@ class ClassEmitter:
         self.schema = schema
         self.attributes = [select_emitter(i, cls, schema) for i in cls.attributes]
         self.items = [select_emitter(i, cls, schema) for i in cls.items]
-        self.elements = [e for e in self.items if e.item.form == "element"]
+        self.elements = [e for e in self.items if e.item.form in ("element", "all")]
+        self.is_all = cls.content == "all"
         self.groups = [e for e in self.items if e.item.form == "group"]
         self.nested = [ClassEmitter(n, schema) for n in cls.nested]
         self.is_group = cls.kind == "group"
@@ -70,6 +71,17 @@ class ClassEmitter:
             protected = ""
         else:
             choice_api = ""
+            if self.is_all:
+                enumerators = "".join(f"all_{e.item.name},\n" for e in self.items)
+                choice_api = render("""
+                    enum elmx_all {
+                    $enumerators$};
+
+                    elmx_all getorder(unsigned int position) const;
+                    unsigned int getorder(elmx_all item) const;
+                    unsigned int sizeorder() const;
+                    """, enumerators=indent(enumerators))
+                members += f"lmx::ct_order_record<elmx_all, {len(self.items)}> m_order;\n"
             entry_points = """
                 lmx::elmx_error marshal(lmx::c_xml_writer& writer, const char* name) const;
                 lmx::elmx_error unmarshal(lmx::c_xml_reader& reader, const std::string& name);
@@ -109,15 +121,31 @@ class ClassEmitter:
 
                 void init();
                 void release();
-
+            $private$
             $members$};
             """, nested=indent(nested), choice_api=indent(choice_api),
                       accessors=indent(accessors), entry_points=indent(render(entry_points)),
-                      protected=protected, members=indent(members))
+                      protected=protected, members=indent(members),
+                      private=indent(self.private_declarations()))
+
+    def untested(self):
+        return self.is_all and any(i.untested for i in self.cls.items)
+
+    def private_declarations(self):
+        return "bool is_all_complete() const;\n" if self.untested() else ""
 
     # The source file.
     def tables(self):
         text = "".join(n.tables() for n in self.nested)
+        if self.schema.strict:
+            for emitter in self.attributes + self.items:
+                item = emitter.item
+                if item.enumeration and item.form != "option":
+                    literals = "".join(f'"{literal}", ' for literal in item.enumeration)
+                    text += self.r("""
+                        const char* const k_$flat$_$X$_literals[] = {$literals$nullptr};
+
+                        """, X=item.name, literals=literals)
         if self.attributes:
             text += self.r("""
                 const lmx::s_event_map k_$flat$_attributes[] = {
@@ -146,7 +174,8 @@ class ClassEmitter:
     def content_required(self):
         if self.cls.content_optional:
             return "false"
-        return "true" if any(i.min_occurs > 0 for i in self.cls.items if i.form == "element") \
+        return "true" if any(i.min_occurs > 0 for i in self.cls.items
+                             if i.form in ("element", "all")) \
             else "false"
 
     def check_occurs(self):
@@ -163,6 +192,8 @@ class ClassEmitter:
         if self.is_group:
             release += "m_choice.release();\n"
             swap += "m_choice.swap(other.m_choice);\n"
+        if self.is_all:
+            swap += "std::swap(m_order, other.m_order);\n"
         occurs = [e.occurs().strip() for e in everything if e.occurs()]
         if self.is_group:
             occurs.append("!m_choice.is_none()")
@@ -208,7 +239,34 @@ class ClassEmitter:
             accessors = emitter.definitions()
             if accessors:
                 text += accessors + "\n"
+        if self.is_all:
+            text += self.order_definitions()
         text += self.group_definitions() if self.is_group else self.element_definitions()
+        return text
+
+    def order_definitions(self):
+        text = self.r("""
+            $q$::elmx_all $q$::getorder(unsigned int position) const {
+                return m_order.at(position);
+            }
+
+            unsigned int $q$::getorder(elmx_all item) const {
+                return m_order.position_of(item);
+            }
+
+            unsigned int $q$::sizeorder() const {
+                return m_order.size();
+            }
+
+            """)
+        if self.untested():
+            complete = [e.complete() for e in self.items if e.complete()]
+            text += self.r("""
+                bool $q$::is_all_complete() const {
+                    return $all$;
+                }
+
+                """, all=" && ".join(complete))
         return text
 
     def group_definitions(self):
@@ -262,14 +320,22 @@ class ClassEmitter:
             """, param=_param("lmx::c_xml_writer&", "writer", bool(attribute_writes)),
                        body=indent(attribute_writes))
         writes = join(e.write() for e in self.items)
-        if "error" in writes:
+        if self.is_all and writes:
+            writes = self.r("""
+                return lmx::write_in_order(m_order, [&](elmx_all item) -> lmx::elmx_error {
+                    switch (item) {
+                $cases$    }
+                    return lmx::ELMX_OK;
+                });
+                """, cases=indent(writes))
+        elif "error" in writes:
             writes = "lmx::elmx_error error = lmx::ELMX_OK;\n" + writes
         text += self.r("""
             lmx::elmx_error $q$::marshal_child_elements($param$) const {
-            $body$    return lmx::ELMX_OK;
-            }
+            $body$$tail$}
 
-            """, param=_param("lmx::c_xml_writer&", "writer", bool(writes)), body=indent(writes))
+            """, param=_param("lmx::c_xml_writer&", "writer", bool(writes)), body=indent(writes),
+                       tail="" if self.is_all and writes else "    return lmx::ELMX_OK;\n")
         if self.attributes:
             required = [f"m_{e.item.name}_present" for e in self.attributes
                         if e.item.occurs == "required"]

@@ -425,6 +425,166 @@ class GroupSingleEmitter(ItemEmitter):
         return self.r("if ($member$.exists()) {\n$body$}\n", body=indent(statement))
 
 
+class AllMemberEmitter(ItemEmitter):
+    """An element of an xs:all group: present exactly when the order record holds it."""
+
+    def __init__(self, item, owner, schema):
+        super().__init__(item, owner, schema)
+        self.v["all"] = f"all_{item.name}"
+
+    def presence_declarations(self):
+        text = self.r("unsigned int getorder_$X$() const;\n")
+        if self.item.occurs == "optional":
+            text += self.r("""
+                bool isset_$X$() const;
+                void unset_$X$();
+                """)
+        return text
+
+    def presence_definitions(self, reset=""):
+        text = self.r("""
+            unsigned int $cls$::getorder_$X$() const {
+                return m_order.position_of($all$);
+            }
+            """)
+        if self.item.occurs == "optional":
+            text += self.r("""
+                bool $cls$::isset_$X$() const {
+                    return m_order.contains($all$);
+                }
+
+                void $cls$::unset_$X$() {
+                    m_order.remove($all$);
+                $reset$}
+                """, reset=indent(reset))
+        return text
+
+    def occurs(self):
+        if self.item.occurs == "required" and not self.item.untested:
+            return self.r("m_order.contains($all$)")
+        return None
+
+    def complete(self):
+        return self.r("m_order.contains($all$)") if self.item.occurs == "required" else None
+
+    def parse(self):
+        return self.r("""
+            if (m_order.contains($all$)) return lmx::refuse_repeated_item(reader, *name, {k_file, __LINE__}, error);
+            m_order.add($all$);
+            $read$return false;
+            """, read=self.read())
+
+
+class AllSimpleEmitter(AllMemberEmitter):
+    def members(self):
+        return self.r("$T$ $member$;\n")
+
+    def declarations(self):
+        return self.r("""
+            $ret$ get_$X$() const;
+            lmx::elmx_error set_$X$($param$ value);
+            """) + self.presence_declarations()
+
+    def definitions(self):
+        reset = self.r("$member$ = $default$;\n", default=self.default_literal()) \
+            if self.item.default is not None else ""
+        return self.r("""
+            $ret$ $cls$::get_$X$() const {
+                return $member$;
+            }
+
+            lmx::elmx_error $cls$::set_$X$($param$ value) {
+                $member$ = value;
+                m_order.add($all$);
+                return lmx::ELMX_OK;
+            }
+
+            """) + self.presence_definitions(reset)
+
+    def init(self):
+        return self.r("$member$ = $default$;\n", default=self.default_literal())
+
+    def swap(self):
+        return self.r("std::swap($member$, other.$member$);\n")
+
+    def read(self):
+        return self.r("*error = lmx::read_element(reader, *name, $rules$, {k_file, __LINE__}, &$member$);\n",
+                      rules=self.rules())
+
+    def write(self):
+        return self.r("""
+            case $all$:
+                lmx::write_simple_element(writer, "$X$", $member$);
+                return lmx::ELMX_OK;
+            """)
+
+
+class AllComplexEmitter(AllMemberEmitter):
+    def members(self):
+        return self.r("$C$ $member$;\n")
+
+    def declarations(self):
+        return self.r("""
+            $C$& get_$X$();
+            const $C$& get_$X$() const;
+            $C$& assign_$X$(const $C$& value);
+            """) + self.presence_declarations()
+
+    def definitions(self):
+        return self.r("""
+            $C$& $cls$::get_$X$() {
+                m_order.add($all$);
+                return $member$;
+            }
+
+            const $C$& $cls$::get_$X$() const {
+                return $member$;
+            }
+
+            $C$& $cls$::assign_$X$(const $C$& value) {
+                return get_$X$() = value;
+            }
+
+            """) + self.presence_definitions()
+
+    def swap(self):
+        return self.r("$member$.swap(other.$member$);\n")
+
+    def read(self):
+        return self.r("*error = $member$.unmarshal(reader, *name);\n")
+
+    def write(self):
+        return self.r("""
+            case $all$:
+                return $member$.marshal(writer, "$X$");
+            """)
+
+
+class AllFlagEmitter(AllMemberEmitter):
+    """An empty element of an xs:all group: present or not, with no value."""
+
+    def declarations(self):
+        return self.r("void set_$X$();\n") + self.presence_declarations()
+
+    def definitions(self):
+        return self.r("""
+            void $cls$::set_$X$() {
+                m_order.add($all$);
+            }
+
+            """) + self.presence_definitions()
+
+    def read(self):
+        return self.r("*error = lmx::read_empty_element(reader, *name, {k_file, __LINE__});\n")
+
+    def write(self):
+        return self.r("""
+            case $all$:
+                lmx::write_empty_element(writer, "$X$");
+                return lmx::ELMX_OK;
+            """)
+
+
 class OptionEmitter(ItemEmitter):
     """An option of a choice; the choice's storage slot holds its value."""
 
@@ -569,6 +729,13 @@ def select_emitter(item, owner, schema):
         return ComplexOptionEmitter(item, owner, schema)
     if item.form == "attribute":
         return SimpleSingleEmitter(item, owner, schema)
+    if item.form == "all":
+        if value_kind == "empty":
+            return AllFlagEmitter(item, owner, schema)
+        if value_kind is None:
+            return AllComplexEmitter(item, owner, schema)
+        if value_kind != "raw":
+            return AllSimpleEmitter(item, owner, schema)
     if item.form == "group":
         if item.occurs == "list":
             return GroupListEmitter(item, owner, schema)

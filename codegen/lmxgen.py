@@ -15,7 +15,7 @@ import subprocess
 import sys
 
 from class_emitter import emitter_for
-from item_emitters import ComplexSingleEmitter
+from item_emitters import AllComplexEmitter, ComplexSingleEmitter
 from model import build_schema
 from templates import render
 from xsd_reader import SchemaError, read_schema_tree
@@ -46,7 +46,8 @@ class SchemaFiles:
                 target = item_emitter.item.cls
                 if target is None or target.outer is not None:
                     continue
-                (needed if isinstance(item_emitter, ComplexSingleEmitter) else named).append(target)
+                (needed if isinstance(item_emitter, (ComplexSingleEmitter, AllComplexEmitter))
+                 else named).append(target)
         keep = lambda classes: sorted({c.cpp_name: c for c in classes if c is not cls}.values(),
                                       key=lambda c: c.cpp_name)
         return keep(needed), keep(named)

@@ -64,6 +64,7 @@ class Item:
     enumeration: List[str] = field(default_factory=list)
     event: Optional[int] = None
     ns_id: int = 1
+    untested: bool = False  # a required item that is_occurs_ok leaves to the parse
     line: int = 0
 
     @property
@@ -247,7 +248,10 @@ class _Builder:
             elif particle.tag != "annotation":
                 raise particle.error(f"xs:{particle.tag} inside xs:{node.tag} is not supported yet")
         if node.tag == "all":
-            raise node.error("xs:all groups are not supported yet")
+            for item in cls.items:
+                if item.form != "element" or item.occurs == "list":
+                    raise node.error(f"'{item.name}': xs:all holds single elements only")
+                item.form = "all"
 
     def occurs(self, node, item):
         low = node.get("minOccurs", "1")
@@ -294,6 +298,7 @@ class _Builder:
                     ns_id=self.schema.ns_id if self.qualified_locals else 1)
         self.occurs(node, item)
         item.event = self.event_for(name)
+        item.untested = node.binding("untested") == "true"
         self.element_value(node, item, owner)
         return item
 

@@ -76,6 +76,16 @@ elmx_error write_group_list(c_xml_writer& writer, const ct_owned_list<T>& list) 
     return ELMX_OK;
 }
 
+// The items of an xs:all group in the order of its record; write(item) writes one of them.
+template <typename Record, typename Write>
+elmx_error write_in_order(const Record& record, Write write) {
+    for (unsigned int i = 0; i < record.size(); ++i) {
+        const elmx_error error = write(record.at(i));
+        if (error != ELMX_OK) return error;
+    }
+    return ELMX_OK;
+}
+
 // Raw XML text, written as it is stored.
 void write_raw_element(c_xml_writer& writer, const char* name, const std::string& text);
 // `<name/>`
