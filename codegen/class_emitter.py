@@ -41,6 +41,10 @@ class ClassEmitter:
         self.groups = [e for e in self.items if e.item.form == "group"]
         self.nested = [ClassEmitter(n, schema) for n in cls.nested]
         self.is_group = cls.kind == "group"
+        self.is_choice = cls.content == "choice"
+        # A lenient element choice records that it held only unknown children.
+        self.skippable = self.is_choice and not self.is_group and not schema.strict
+        self.choice_optional = self.is_choice and not self.is_group and cls.content_optional
         self.v = {"name": cls.cpp_name, "q": cls.qualified, "flat": cls.flat_name,
                   "schema_name": cls.schema_name}
 
@@ -52,8 +56,14 @@ class ClassEmitter:
         nested = "".join(n.declaration() + "\n" for n in self.nested)
         accessors = join(e.declarations() for e in self.attributes + self.items)
         members = join(e.members() for e in self.attributes + self.items)
-        if self.is_group:
+        choice_api = ""
+        if self.is_choice:
             enumerators = "".join(f"chosen_{e.item.name},\n" for e in self.items)
+            slots = [e.slot_type() for e in self.items]
+            if self.skippable:
+                enumerators += "chosen_skipped,\n"
+                slots.append("lmx::c_skipped_option")
+            slots.append("lmx::c_no_option")
             choice_api = render("""
                 enum elmx_chosen {
                 $enumerators$    chosen_none
@@ -61,8 +71,10 @@ class ClassEmitter:
 
                 elmx_chosen getchosen() const;
                 """, enumerators=indent(enumerators))
-            slots = ", ".join([e.slot_type() for e in self.items] + ["lmx::c_no_option"])
-            members += f"lmx::ct_choice<{slots}> m_choice;\n"
+            if self.choice_optional:
+                choice_api += "void no_choice_set();\n"
+            members += f"lmx::ct_choice<{', '.join(slots)}> m_choice;\n"
+        if self.is_group:
             entry_points = """
                 static bool is_member(lmx::c_xml_reader& reader, const std::string& name);
                 bool unmarshal(lmx::c_xml_reader& reader, std::string* name, lmx::elmx_error* error);
@@ -70,7 +82,6 @@ class ClassEmitter:
                 """
             protected = ""
         else:
-            choice_api = ""
             if self.is_all:
                 enumerators = "".join(f"all_{e.item.name},\n" for e in self.items)
                 choice_api = render("""
@@ -132,7 +143,10 @@ class ClassEmitter:
         return self.is_all and any(i.untested for i in self.cls.items)
 
     def private_declarations(self):
-        return "bool is_all_complete() const;\n" if self.untested() else ""
+        text = "bool is_all_complete() const;\n" if self.untested() else ""
+        if self.skippable:
+            text += "bool is_choice_made() const;\nvoid mark_choice_skipped();\n"
+        return text
 
     # The source file.
     def tables(self):
@@ -152,9 +166,9 @@ class ClassEmitter:
                 $rows$};
 
                 """, rows=indent(_table_rows([e.item for e in self.attributes])))
-        if self.is_group or self.elements:
+        if self.is_choice or self.elements:
             suffix = "options" if self.is_group else "elements"
-            items = [e.item for e in (self.items if self.is_group else self.elements)]
+            items = [e.item for e in (self.items if self.is_choice else self.elements)]
             text += self.r("""
                 const lmx::s_event_map k_$flat$_$suffix$[] = {
                 $rows$};
@@ -174,6 +188,8 @@ class ClassEmitter:
     def content_required(self):
         if self.cls.content_optional:
             return "false"
+        if self.is_choice:
+            return "true"
         return "true" if any(i.min_occurs > 0 for i in self.cls.items
                              if i.form in ("element", "all")) \
             else "false"
@@ -189,13 +205,13 @@ class ClassEmitter:
         init = join(e.init() for e in everything)
         release = join(e.release() for e in everything)
         swap = join(e.swap() for e in everything)
-        if self.is_group:
+        if self.is_choice:
             release += "m_choice.release();\n"
             swap += "m_choice.swap(other.m_choice);\n"
         if self.is_all:
             swap += "std::swap(m_order, other.m_order);\n"
         occurs = [e.occurs().strip() for e in everything if e.occurs()]
-        if self.is_group:
+        if self.is_choice and not self.choice_optional:
             occurs.append("!m_choice.is_none()")
         text += self.r("""
             $q$::$name$() {
@@ -241,6 +257,8 @@ class ClassEmitter:
                 text += accessors + "\n"
         if self.is_all:
             text += self.order_definitions()
+        if self.is_choice:
+            text += self.choice_definitions()
         text += self.group_definitions() if self.is_group else self.element_definitions()
         return text
 
@@ -273,10 +291,6 @@ class ClassEmitter:
         cases = "".join(e.write() for e in self.items)
         parse_cases = "".join(f"case {e.item.event}:\n{indent(e.parse())}" for e in self.items)
         return self.r("""
-            $q$::elmx_chosen $q$::getchosen() const {
-                return static_cast<elmx_chosen>(m_choice.chosen());
-            }
-
             bool $q$::is_member(lmx::c_xml_reader& reader, const std::string&) {
                 return lmx::is_group_member(reader, k_$flat$_options);
             }
@@ -292,6 +306,40 @@ class ClassEmitter:
                 return *error == lmx::ELMX_OK;
             }
 
+            $write$""", parse_cases=indent(parse_cases, 2), write=self.choice_write())
+
+    def choice_definitions(self):
+        text = self.r("""
+            $q$::elmx_chosen $q$::getchosen() const {
+                return static_cast<elmx_chosen>(m_choice.chosen());
+            }
+
+            """)
+        if self.choice_optional:
+            text += self.r("""
+                void $q$::no_choice_set() {
+                    m_choice.release();
+                }
+
+                """)
+        if self.skippable:
+            text += self.r("""
+                bool $q$::is_choice_made() const {
+                    return !m_choice.is_none();
+                }
+
+                void $q$::mark_choice_skipped() {
+                    m_choice.select<chosen_skipped>();
+                }
+
+                """)
+        return text
+
+    def choice_write(self):
+        cases = "".join(e.write() for e in self.items)
+        if self.skippable:
+            cases += "case chosen_skipped:\n    return lmx::ELMX_OK;\n"
+        return self.r("""
             lmx::elmx_error $q$::marshal_child_elements(lmx::c_xml_writer& writer) const {
                 switch (getchosen()) {
             $cases$        default:
@@ -299,7 +347,7 @@ class ClassEmitter:
                 }
             }
 
-            """, parse_cases=indent(parse_cases, 2), cases=indent(cases, 2))
+            """, cases=indent(cases, 2))
 
     def element_definitions(self):
         text = self.r("""
@@ -319,7 +367,7 @@ class ClassEmitter:
 
             """, param=_param("lmx::c_xml_writer&", "writer", bool(attribute_writes)),
                        body=indent(attribute_writes))
-        writes = join(e.write() for e in self.items)
+        writes = "" if self.is_choice else join(e.write() for e in self.items)
         if self.is_all and writes:
             writes = self.r("""
                 return lmx::write_in_order(m_order, [&](elmx_all item) -> lmx::elmx_error {
@@ -335,7 +383,8 @@ class ClassEmitter:
             $body$$tail$}
 
             """, param=_param("lmx::c_xml_writer&", "writer", bool(writes)), body=indent(writes),
-                       tail="" if self.is_all and writes else "    return lmx::ELMX_OK;\n")
+                       tail="" if self.is_all and writes else "    return lmx::ELMX_OK;\n") \
+            if not self.is_choice else self.choice_write()
         if self.attributes:
             required = [f"m_{e.item.name}_present" for e in self.attributes
                         if e.item.occurs == "required"]
@@ -364,6 +413,17 @@ class ClassEmitter:
                            param=_param("lmx::c_xml_reader&", "reader", bool(required)),
                            check=indent(check))
         body = ""
+        if self.is_choice:
+            parse_cases = "".join(f"case {e.item.event}:\n{indent(e.parse())}" for e in self.items)
+            body += self.r("""
+                reader.tokenise(k_$flat$_elements, lmx::ELXP_ELEMENT_MODE);
+                switch (reader.get_current_event()) {
+                $cases$    default:
+                        return true;
+                }
+                return false;
+                """, cases=indent(parse_cases))
+            return text + self.body_definition(body)
         if self.elements:
             body += self.r("""
                 reader.tokenise(k_$flat$_elements, lmx::ELXP_ELEMENT_MODE);
@@ -377,16 +437,18 @@ class ClassEmitter:
                 if ($C$::is_member(reader, *name)) {
                 $body$}
                 """, body=indent(group.parse()))
-        used = bool(body)
-        text += self.r("""
+        if body:
+            body += "return true;\n"
+        return text + self.body_definition(body or "return true;\n", bool(body))
+
+    def body_definition(self, body, used=True):
+        return self.r("""
             bool $q$::unmarshal_body($reader$, $name_param$, $error$) {
-            $body$    return true;
-            }
+            $body$}
 
             """, reader=_param("lmx::c_xml_reader&", "reader", used),
-                       name_param=_param("std::string*", "name", used),
-                       error=_param("lmx::elmx_error*", "error", used), body=indent(body))
-        return text
+                      name_param=_param("std::string*", "name", used),
+                      error=_param("lmx::elmx_error*", "error", used), body=indent(body))
 
 
 class DocumentElementEmitter:

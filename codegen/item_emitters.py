@@ -338,6 +338,65 @@ class ComplexListEmitter(ItemEmitter):
             """)
 
 
+class SimpleListEmitter(ComplexListEmitter):
+    """A simple-typed element with maxOccurs above 1: a list of owned values."""
+
+    def members(self):
+        return self.r("lmx::ct_owned_list<$T$> $member$;\n")
+
+    def declarations(self):
+        return self.r("""
+            unsigned int size_$X$() const;
+            const $T$& get_$X$(unsigned int index) const;
+            lmx::elmx_error set_$X$(unsigned int index, const $T$& value);
+            lmx::elmx_error append_$X$(const $T$& value);
+            lmx::elmx_error insert_$X$(unsigned int index, const $T$& value);
+            void delete_$X$(unsigned int index);
+            void clear_$X$();
+            """)
+
+    def definitions(self):
+        return self.r("""
+            unsigned int $cls$::size_$X$() const {
+                return $member$.size();
+            }
+
+            const $T$& $cls$::get_$X$(unsigned int index) const {
+                return $member$.at(index);
+            }
+
+            lmx::elmx_error $cls$::set_$X$(unsigned int index, const $T$& value) {
+                return $member$.set(index, value);
+            }
+
+            lmx::elmx_error $cls$::append_$X$(const $T$& value) {
+                return $member$.append(value$max$);
+            }
+
+            lmx::elmx_error $cls$::insert_$X$(unsigned int index, const $T$& value) {
+                return $member$.insert(index, value$max$);
+            }
+
+            void $cls$::delete_$X$(unsigned int index) {
+                $member$.erase(index);
+            }
+
+            void $cls$::clear_$X$() {
+                $member$.clear();
+            }
+            """, max=self.max_argument())
+
+    def parse(self):
+        return self.r("""
+            *error = lmx::read_element(reader, *name, $rules$, {k_file, __LINE__},
+                                       &$member$.append_default());
+            return false;
+            """, rules=self.rules())
+
+    def write(self):
+        return self.r('lmx::write_simple_list(writer, "$X$", $member$);\n')
+
+
 class GroupListEmitter(ComplexListEmitter):
     """A model-group reference with maxOccurs above 1: each entry is one option element."""
 
@@ -743,6 +802,8 @@ def select_emitter(item, owner, schema):
     if item.occurs == "list":
         if value_kind is None:
             return ComplexListEmitter(item, owner, schema)
+        if value_kind not in ("empty", "raw"):
+            return SimpleListEmitter(item, owner, schema)
     elif value_kind is None:
         return ComplexSingleEmitter(item, owner, schema)
     elif value_kind not in ("empty", "raw"):

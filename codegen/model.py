@@ -237,8 +237,6 @@ class _Builder:
         if node.tag == "choice":
             for option in node.xs_children("element"):
                 cls.items.append(self.option_item(option, cls))
-            if node.tag == "choice" and cls.kind != "group":
-                raise node.error("a choice as element content is not supported yet")
             return
         for particle in node.xs_children():
             if particle.tag == "element":

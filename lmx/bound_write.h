@@ -66,6 +66,13 @@ elmx_error write_list(c_xml_writer& writer, const char* name, const ct_owned_lis
     return ELMX_OK;
 }
 
+// Each value of a simple list as an element of the given name.
+template <typename T>
+void write_simple_list(c_xml_writer& writer, const char* name, const ct_owned_list<T>& list) {
+    for (unsigned int i = 0; i < list.size(); ++i)
+        write_simple_element(writer, name, list.at(i));
+}
+
 // Each entry of a list of model groups, written without a wrapping element.
 template <typename T>
 elmx_error write_group_list(c_xml_writer& writer, const ct_owned_list<T>& list) {

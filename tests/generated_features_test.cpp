@@ -118,3 +118,46 @@ TEST(GeneratedAll, StrictParsingReportsEachFaultWithItsItem) {
     }
     EXPECT_EQ(load(k_open + size + "<Pinned></Pinned></Window>").error, lmx::ELMX_OK);
 }
+
+TEST(GeneratedChoice, OptionsReplaceEachOtherAndStrictParsingChecksThem) {
+    c_PlacementType placement;
+    EXPECT_EQ(placement.get_Position().getchosen(), c_PlacementType::c_Position::chosen_none);
+    EXPECT_FALSE(placement.get_Position().is_occurs_ok());
+    placement.get_Position().get_Absolute().set_cx(5);
+    placement.get_Position().set_Center();
+    EXPECT_EQ(placement.get_Position().getchosen(), c_PlacementType::c_Position::chosen_Center);
+    EXPECT_EQ(placement.append_Note(L"a"), lmx::ELMX_OK);
+    EXPECT_EQ(placement.insert_Note(0, L"b"), lmx::ELMX_OK);
+    EXPECT_EQ(placement.set_Note(7, L"c"), lmx::ELMX_OK);
+    ASSERT_EQ(placement.size_Note(), 3u);
+    EXPECT_EQ(placement.get_Note(0), L"b");
+
+    c_Window window;
+    window.set_Mode(L"Normal");
+    window.get_Size().set_cx(1);
+    window.get_Size().set_cy(2);
+    window.assign_Placement(placement);
+    std::string text;
+    ASSERT_EQ(window.marshal(&text), lmx::ELMX_OK);
+    EXPECT_NE(text.find("\t\t<Position>\n\t\t\t<Center/>\n\t\t</Position>\n\t\t<Note>b</Note>\n"),
+              std::string::npos)
+        << text;
+    c_Window loaded;
+    ASSERT_EQ(load(text, &loaded).error, lmx::ELMX_OK);
+    std::string again;
+    ASSERT_EQ(loaded.marshal(&again), lmx::ELMX_OK);
+    EXPECT_EQ(again, text);
+
+    const std::string size = "<Size><cx>1</cx><cy>2</cy></Size>";
+    EXPECT_EQ(load(k_open + size + "<Placement><Position/></Placement></Window>").error,
+              lmx::ELMX_UNEXPECTED_EMPTY_ELEMENT);
+    EXPECT_EQ(load(k_open + size +
+                   "<Placement><Position><Label>x</Label></Position><Note>n</Note></Placement>"
+                   "</Window>")
+                  .error,
+              lmx::ELMX_OK);
+    c_Window empty_choice;
+    empty_choice.set_Mode(L"Normal");
+    empty_choice.get_Placement();
+    EXPECT_EQ(empty_choice.marshal(&text), lmx::ELMX_BAD_CHOICE);
+}
