@@ -82,7 +82,53 @@ class ItemEmitter:
 
 
 def cpp_escape(text):
-    return text.replace("\\", "\\\\").replace('"', '\\"')
+    """A C++ wide literal's body holding the text as UTF-16 code units."""
+    out = []
+    for char in text:
+        if char in '\\"':
+            out.append("\\" + char)
+        elif 32 <= ord(char) < 127:
+            out.append(char)
+        else:
+            units = char.encode("utf-16-le")
+            for i in range(0, len(units), 2):
+                out.append(f"\\x{int.from_bytes(units[i:i + 2], 'little'):04x}\"L\"")
+    return "".join(out)
+
+
+class _EnumMixin:
+    """getenum_X and setenum_X of an enumerated simple item."""
+
+    def enum_declarations(self):
+        if not self.item.enum_codes:
+            return ""
+        return self.r("""
+            elmx_enums getenum_$X$() const;
+            bool setenum_$X$(elmx_enums value);
+            """)
+
+    def enum_definitions(self):
+        if not self.item.enum_codes:
+            return ""
+        rows = "".join(f'{{{code}, L"{cpp_escape(literal)}"}},\n'
+                       for code, literal in zip(self.item.enum_codes, self.item.enumeration))
+        return self.r("""
+            elmx_enums $cls$::getenum_$X$() const {
+                static const lmx::s_enum_literal literals[] = {
+                $rows$    {0, nullptr}};
+                return static_cast<elmx_enums>(lmx::find_enum_code($member$, literals));
+            }
+
+            bool $cls$::setenum_$X$(elmx_enums value) {
+                static const lmx::s_enum_literal literals[] = {
+                $rows$    {0, nullptr}};
+                const wchar_t* literal = lmx::find_enum_literal(value, literals);
+                if (literal == nullptr) return false;
+                set_$X$(literal);
+                return true;
+            }
+
+            """, rows=indent(rows))
 
 
 class _PresenceMixin:
@@ -95,7 +141,7 @@ class _PresenceMixin:
         return self.r("std::swap($member$_present, other.$member$_present);\n")
 
 
-class SimpleSingleEmitter(ItemEmitter, _PresenceMixin):
+class SimpleSingleEmitter(ItemEmitter, _PresenceMixin, _EnumMixin):
     """An attribute, or a simple-typed element of a sequence, held as a value with a flag."""
 
     def members(self):
@@ -105,7 +151,7 @@ class SimpleSingleEmitter(ItemEmitter, _PresenceMixin):
         text = self.r("""
             $ret$ get_$X$() const;
             lmx::elmx_error set_$X$($param$ value);
-            """)
+            """) + self.enum_declarations()
         if self.item.fixed is not None:
             text += self.r("lmx::elmx_error set_$X$();\n")
         if self.item.occurs == "optional":
@@ -126,7 +172,8 @@ class SimpleSingleEmitter(ItemEmitter, _PresenceMixin):
                 $member$_present = true;
                 return lmx::ELMX_OK;
             }
-            """)
+
+            """) + self.enum_definitions()
         if self.item.fixed is not None:
             text += self.r("""
                 lmx::elmx_error $cls$::set_$X$() {
@@ -534,7 +581,7 @@ class AllMemberEmitter(ItemEmitter):
             """, read=self.read())
 
 
-class AllSimpleEmitter(AllMemberEmitter):
+class AllSimpleEmitter(AllMemberEmitter, _EnumMixin):
     def members(self):
         return self.r("$T$ $member$;\n")
 
@@ -542,7 +589,7 @@ class AllSimpleEmitter(AllMemberEmitter):
         return self.r("""
             $ret$ get_$X$() const;
             lmx::elmx_error set_$X$($param$ value);
-            """) + self.presence_declarations()
+            """) + self.enum_declarations() + self.presence_declarations()
 
     def definitions(self):
         reset = self.r("$member$ = $default$;\n", default=self.default_literal()) \
@@ -558,7 +605,7 @@ class AllSimpleEmitter(AllMemberEmitter):
                 return lmx::ELMX_OK;
             }
 
-            """) + self.presence_definitions(reset)
+            """) + self.enum_definitions() + self.presence_definitions(reset)
 
     def init(self):
         return self.r("$member$ = $default$;\n", default=self.default_literal())

@@ -5,6 +5,7 @@ records: classes, their items, content models, occurrences, value types, default
 enumerations, raw-text items and event codes. The emitters only print these records.
 """
 
+import re
 from dataclasses import dataclass, field
 from typing import List, Optional
 
@@ -62,6 +63,7 @@ class Item:
     default: Optional[str] = None
     fixed: Optional[str] = None
     enumeration: List[str] = field(default_factory=list)
+    enum_codes: List[int] = field(default_factory=list)  # the elmx_enums code of each literal
     event: Optional[int] = None
     ns_id: int = 1
     untested: bool = False  # a required item that is_occurs_ok leaves to the parse
@@ -108,6 +110,7 @@ class Schema:
     ns_id: int  # namespace id of the schema's elements: 1000, or 1 without a target namespace
     classes: List[BoundClass] = field(default_factory=list)  # top-level, in generation order
     elements: List[BoundClass] = field(default_factory=list)  # global elements
+    enum_constants: List[tuple] = field(default_factory=list)  # (enumerator, literal), code = index + 1
 
 
 class _Builder:
@@ -117,7 +120,8 @@ class _Builder:
         self.groups = {}
         self.simple_types = {}
         self.class_of = {}  # schema node id -> class
-        self.filled = set()  # ids of the nodes whose classes have their items
+        self.filled = set()
+        self.enum_of = {}  # ids of the nodes whose classes have their items
         self.taken_names = set()
         self.events = {}
         self.next_event = int(root.binding("firstEvent", FIRST_TABLE_EVENT))
@@ -359,8 +363,29 @@ class _Builder:
                 raise node.error(f"unknown or unsupported simple type '{type_name}'")
             seen.add(local)
             restriction = self.single(self.simple_types[local], "restriction")
-        item.enumeration += [e.require("value") for e in restriction.xs_children("enumeration")]
+        facets = restriction.xs_children("enumeration")
+        if facets:
+            item.enumeration = [e.require("value") for e in facets]
+            item.enum_codes = self.enum_codes(restriction, item.enumeration)
         self.simple_value(restriction, item, restriction.require("base"))
+
+    def enum_codes(self, restriction, literals):
+        """The elmx_enums codes of a restriction's literals, numbered once per restriction in the
+        order they are met."""
+        key = id(restriction)
+        if key not in self.enum_of:
+            taken = {name for name, _ in self.schema.enum_constants}
+            codes = []
+            for literal in literals:
+                base = "e_" + (re.sub(r"\W", "_", literal, flags=re.ASCII) or "empty")
+                name, suffix = base, 2
+                while name in taken:
+                    name, suffix = f"{base}_{suffix}", suffix + 1
+                taken.add(name)
+                self.schema.enum_constants.append((name, literal))
+                codes.append(len(self.schema.enum_constants))
+            self.enum_of[key] = codes
+        return self.enum_of[key]
 
     def single(self, node, *tags):
         children = node.xs_children(*tags)

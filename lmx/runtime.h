@@ -13,6 +13,7 @@
 #include "lmx/datetime.h"
 #include "lmx/dtd.h"
 #include "lmx/entities.h"
+#include "lmx/enum_literals.h"
 #include "lmx/errors.h"
 #include "lmx/event_tables.h"
 #include "lmx/integer_bounds.h"

@@ -161,3 +161,16 @@ TEST(GeneratedChoice, OptionsReplaceEachOtherAndStrictParsingChecksThem) {
     empty_choice.get_Placement();
     EXPECT_EQ(empty_choice.marshal(&text), lmx::ELMX_BAD_CHOICE);
 }
+
+TEST(GeneratedEnumerations, LiteralsMapToCodesBothWays) {
+    c_Window window;
+    EXPECT_EQ(window.getenum_Mode(), elmx_enums_none);
+    EXPECT_TRUE(window.setenum_Mode(e_Maximized));
+    EXPECT_EQ(window.get_Mode(), L"Maximized");
+    EXPECT_EQ(window.getenum_Mode(), e_Maximized);
+    EXPECT_FALSE(window.setenum_Mode(elmx_enums_none));
+    EXPECT_EQ(window.get_Mode(), L"Maximized");
+    window.set_Mode(L"maximized");
+    EXPECT_EQ(window.getenum_Mode(), elmx_enums_none);
+    EXPECT_EQ(static_cast<int>(e_Normal), 1);
+}
