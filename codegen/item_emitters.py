@@ -71,6 +71,9 @@ class ItemEmitter:
     def default_literal(self):
         value = self.item.default
         kind = self.item.value.kind
+        if kind == "value_class":
+            return f'{self.item.value.cpp}("{value}")' if value is not None \
+                else f"{self.item.value.cpp}()"
         if value is None:
             return {"wstring": "std::wstring()", "raw": "std::string()", "bool": "false",
                     "double": "0.0"}.get(kind, "0")

@@ -35,6 +35,13 @@ VALUE_TYPES = {
     "long": ValueType("long", "long long", "ELMX_WS_COLLAPSE", False),
     "double": ValueType("double", "double", "ELMX_WS_COLLAPSE", False),
     "empty": ValueType("empty", "", "ELMX_WS_COLLAPSE", False),
+    "big_int": ValueType("value_class", "lmx::c_big_int", "ELMX_WS_COLLAPSE", True),
+    "decimal": ValueType("value_class", "lmx::c_decimal", "ELMX_WS_COLLAPSE", True),
+    "duration": ValueType("value_class", "lmx::c_duration", "ELMX_WS_COLLAPSE", True),
+    "datetime": ValueType("value_class", "lmx::c_datetime", "ELMX_WS_COLLAPSE", True),
+    "date": ValueType("value_class", "lmx::c_date", "ELMX_WS_COLLAPSE", True),
+    "time": ValueType("value_class", "lmx::c_time", "ELMX_WS_COLLAPSE", True),
+    "binary": ValueType("value_class", "lmx::c_binary", "ELMX_WS_COLLAPSE", True),
 }
 
 BUILTIN_TYPES = {
@@ -48,6 +55,15 @@ BUILTIN_TYPES = {
     "long": "long",
     "double": "double",
     "float": "double",
+    "integer": "big_int",
+    "nonNegativeInteger": "big_int",
+    "positiveInteger": "big_int",
+    "decimal": "decimal",
+    "duration": "duration",
+    "dateTime": "datetime",
+    "date": "date",
+    "time": "time",
+    "base64Binary": "binary",
 }
 
 

@@ -296,6 +296,62 @@ elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::
     return ELMX_OK;
 }
 
+namespace {
+
+// The value classes take any text; the format check comes first.
+template <typename T>
+elmx_error take_checked(c_xml_reader& reader, const std::string& text, const std::string& item,
+                        s_call_site site, bool valid, T* out) {
+    if (!valid) {
+        const elmx_error error = report(reader, ELMX_BAD_VALUE_FORMAT, item, site);
+        if (error != ELMX_OK) return error;
+    }
+    *out = text;
+    return ELMX_OK;
+}
+
+}  // namespace
+
+elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
+                      s_call_site site, c_big_int* out) {
+    return take_checked(reader, text, item, site, is_valid_integer(text), out);
+}
+
+elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
+                      s_call_site site, c_decimal* out) {
+    return take_checked(reader, text, item, site, c_decimal::is_valid(text), out);
+}
+
+elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
+                      s_call_site site, c_duration* out) {
+    return take_checked(reader, text, item, site, c_duration::is_valid(text), out);
+}
+
+elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
+                      s_call_site site, c_datetime* out) {
+    return take_checked(reader, text, item, site, c_datetime::is_valid(text), out);
+}
+
+elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
+                      s_call_site site, c_date* out) {
+    return take_checked(reader, text, item, site, c_date::is_valid(text), out);
+}
+
+elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
+                      s_call_site site, c_time* out) {
+    return take_checked(reader, text, item, site, c_time::is_valid(text), out);
+}
+
+elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
+                      s_call_site site, c_binary* out) {
+    if (!c_binary::is_valid_base64(text)) {
+        const elmx_error error = report(reader, ELMX_BAD_VALUE_FORMAT, item, site);
+        if (error != ELMX_OK) return error;
+    }
+    out->from_base64(text);
+    return ELMX_OK;
+}
+
 elmx_error check_enumerated(c_xml_reader& reader, const std::string& text,
                             const char* const* literals, const std::string& item,
                             s_call_site site) {

@@ -8,6 +8,8 @@
 #include <string>
 
 #include "lmx/big_numbers.h"
+#include "lmx/binary.h"
+#include "lmx/datetime.h"
 #include "lmx/errors.h"
 #include "lmx/event_tables.h"
 #include "lmx/reader.h"
@@ -233,6 +235,21 @@ elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::
                       s_call_site site, long long* out);
 elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
                       s_call_site site, double* out);
+elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
+                      s_call_site site, c_big_int* out);
+elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
+                      s_call_site site, c_decimal* out);
+elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
+                      s_call_site site, c_duration* out);
+elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
+                      s_call_site site, c_datetime* out);
+elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
+                      s_call_site site, c_date* out);
+elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
+                      s_call_site site, c_time* out);
+// Base64 text.
+elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
+                      s_call_site site, c_binary* out);
 
 // Enumerated and fixed values: the text must equal one of the literals (a null-ended list).
 elmx_error check_enumerated(c_xml_reader& reader, const std::string& text,

@@ -37,6 +37,27 @@ inline void write_value(std::ostream& os, unsigned int value) {
 inline void write_value(std::ostream& os, long long value) {
     os << value;
 }
+inline void write_value(std::ostream& os, const c_big_int& value) {
+    os << value;
+}
+inline void write_value(std::ostream& os, const c_decimal& value) {
+    os << value;
+}
+inline void write_value(std::ostream& os, const c_duration& value) {
+    os << value;
+}
+inline void write_value(std::ostream& os, const c_datetime& value) {
+    os << value;
+}
+inline void write_value(std::ostream& os, const c_date& value) {
+    os << value;
+}
+inline void write_value(std::ostream& os, const c_time& value) {
+    os << value;
+}
+inline void write_value(std::ostream& os, const c_binary& value) {
+    os << c_as_base64(value);
+}
 
 // ` name="value"`
 template <typename T>

@@ -174,3 +174,29 @@ TEST(GeneratedEnumerations, LiteralsMapToCodesBothWays) {
     EXPECT_EQ(window.getenum_Mode(), elmx_enums_none);
     EXPECT_EQ(static_cast<int>(e_Normal), 1);
 }
+
+TEST(GeneratedValueClasses, ItemsOfValueClassesAreCheckedAndWrittenBack) {
+    const std::string size = "<Size><cx>1</cx><cy>2</cy></Size>";
+    c_Window window;
+    ASSERT_EQ(load(k_open + size +
+                       "<Created>2024-02-29</Created><Icon>AAEC</Icon>"
+                       "<Serial>123456789012345678901234567890</Serial></Window>",
+                   &window)
+                  .error,
+              lmx::ELMX_OK);
+    EXPECT_EQ(window.get_Created().get_year(), 2024);
+    EXPECT_EQ(window.get_Icon().size(), 3u);
+    EXPECT_EQ(window.get_Timeout().get_secs(), 30.0f);
+    std::string text;
+    ASSERT_EQ(window.marshal(&text), lmx::ELMX_OK);
+    EXPECT_NE(text.find("\t<Created>2024-02-29</Created>\n\t<Icon>AAEC</Icon>\n"
+                        "\t<Serial>123456789012345678901234567890</Serial>\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("Timeout"), std::string::npos);
+    for (const char* bad : {"<Created>2024-13-01</Created>", "<Icon>A</Icon>",
+                            "<Serial>1e3</Serial>", "<Timeout>30s</Timeout>"}) {
+        const s_load result = load(k_open + size + bad + "</Window>");
+        EXPECT_EQ(result.error, lmx::ELMX_BAD_VALUE_FORMAT) << bad;
+    }
+}
