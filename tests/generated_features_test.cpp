@@ -194,7 +194,7 @@ TEST(GeneratedValueClasses, ItemsOfValueClassesAreCheckedAndWrittenBack) {
               std::string::npos)
         << text;
     EXPECT_EQ(text.find("Timeout"), std::string::npos);
-    for (const char* bad : {"<Created>2024-13-01</Created>", "<Icon>A</Icon>",
+    for (const char* bad : {"<Created>2024/01/01</Created>", "<Icon>A</Icon>",
                             "<Serial>1e3</Serial>", "<Timeout>30s</Timeout>"}) {
         const s_load result = load(k_open + size + bad + "</Window>");
         EXPECT_EQ(result.error, lmx::ELMX_BAD_VALUE_FORMAT) << bad;
