@@ -1,0 +1,862 @@
+"""One emitter per (cardinality x kind) cell of the item grid.
+
+Each emitter prints, for one item of one class: its storage, its accessor declarations and
+definitions, its share of init, swap and is_occurs_ok, the step that parses it and the statement
+that writes it. select_emitter() is the one place where the cell is chosen.
+"""
+
+from templates import render, indent
+from xsd_reader import SchemaError
+
+
+class ItemEmitter:
+    def __init__(self, item, owner, schema):
+        self.item = item
+        self.owner = owner
+        self.schema = schema
+        self.v = {
+            "X": item.name,
+            "member": f"m_{item.name}",
+            "cls": owner.qualified,
+            "event": item.event,
+        }
+        if item.value is not None:
+            self.v.update(T=item.value.cpp, ws=item.value.whitespace)
+            self.v["param"] = f"const {item.value.cpp}&" if item.value.by_reference else item.value.cpp
+            self.v["ret"] = self.v["param"]
+        if item.cls is not None:
+            self.v["C"] = item.cls.qualified
+
+    def r(self, template, **extra):
+        return render(template, **{**self.v, **extra})
+
+    # Storage and lifecycle.
+    def members(self):
+        return ""
+
+    def declarations(self):
+        return ""
+
+    def definitions(self):
+        return ""
+
+    def init(self):
+        return ""
+
+    def release(self):
+        return ""
+
+    def swap(self):
+        return ""
+
+    def occurs(self):
+        return None
+
+    # Parsing and writing.
+    def parse(self):
+        return ""
+
+    def write(self):
+        return ""
+
+    def rules(self):
+        fixed = f'"{self.item.fixed}"' if self.item.fixed is not None else "nullptr"
+        literals = "nullptr"
+        if self.item.enumeration and self.schema.strict:
+            literals = f"k_{self.owner.flat_name}_{self.item.name}_literals"
+        if literals == "nullptr" and fixed == "nullptr":
+            return f"lmx::s_value_rules{{lmx::{self.item.value.whitespace}}}"
+        return f"lmx::s_value_rules{{lmx::{self.item.value.whitespace}, {fixed}, {literals}}}"
+
+    def default_literal(self):
+        value = self.item.default
+        kind = self.item.value.kind
+        if kind == "value_class":
+            return f'{self.item.value.cpp}("{value}")' if value is not None \
+                else f"{self.item.value.cpp}()"
+        if value is None:
+            return {"wstring": "std::wstring()", "raw": "std::string()", "bool": "false",
+                    "double": "0.0"}.get(kind, "0")
+        if kind == "wstring":
+            return f'L"{cpp_escape(value)}"'
+        if kind == "bool":
+            return "true" if value in ("true", "1") else "false"
+        return value
+
+
+def cpp_escape(text):
+    """A C++ wide literal's body holding the text as UTF-16 code units."""
+    out = []
+    for char in text:
+        if char in '\\"':
+            out.append("\\" + char)
+        elif 32 <= ord(char) < 127:
+            out.append(char)
+        else:
+            units = char.encode("utf-16-le")
+            for i in range(0, len(units), 2):
+                out.append(f"\\x{int.from_bytes(units[i:i + 2], 'little'):04x}\"L\"")
+    return "".join(out)
+
+
+class _EnumMixin:
+    """getenum_X and setenum_X of an enumerated simple item."""
+
+    def enum_declarations(self):
+        if not self.item.enum_codes:
+            return ""
+        return self.r("""
+            elmx_enums getenum_$X$() const;
+            bool setenum_$X$(elmx_enums value);
+            """)
+
+    def enum_definitions(self):
+        if not self.item.enum_codes:
+            return ""
+        rows = "".join(f'{{{code}, L"{cpp_escape(literal)}"}},\n'
+                       for code, literal in zip(self.item.enum_codes, self.item.enumeration))
+        return self.r("""
+            elmx_enums $cls$::getenum_$X$() const {
+                static const lmx::s_enum_literal literals[] = {
+                $rows$    {0, nullptr}};
+                return static_cast<elmx_enums>(lmx::find_enum_code($member$, literals));
+            }
+
+            bool $cls$::setenum_$X$(elmx_enums value) {
+                static const lmx::s_enum_literal literals[] = {
+                $rows$    {0, nullptr}};
+                const wchar_t* literal = lmx::find_enum_literal(value, literals);
+                if (literal == nullptr) return false;
+                set_$X$(literal);
+                return true;
+            }
+
+            """, rows=indent(rows))
+
+
+class _PresenceMixin:
+    """Single items whose presence is a flag."""
+
+    def presence_members(self):
+        return self.r("bool $member$_present;\n")
+
+    def presence_swap(self):
+        return self.r("std::swap($member$_present, other.$member$_present);\n")
+
+
+class SimpleSingleEmitter(ItemEmitter, _PresenceMixin, _EnumMixin):
+    """An attribute, or a simple-typed element of a sequence, held as a value with a flag."""
+
+    def members(self):
+        return self.r("$T$ $member$;\n") + self.presence_members()
+
+    def declarations(self):
+        text = self.r("""
+            $ret$ get_$X$() const;
+            lmx::elmx_error set_$X$($param$ value);
+            """) + self.enum_declarations()
+        if self.item.fixed is not None:
+            text += self.r("lmx::elmx_error set_$X$();\n")
+        if self.item.occurs == "optional":
+            text += self.r("""
+                bool isset_$X$() const;
+                void unset_$X$();
+                """)
+        return text
+
+    def definitions(self):
+        text = self.r("""
+            $ret$ $cls$::get_$X$() const {
+                return $member$;
+            }
+
+            lmx::elmx_error $cls$::set_$X$($param$ value) {
+                $member$ = value;
+                $member$_present = true;
+                return lmx::ELMX_OK;
+            }
+
+            """) + self.enum_definitions()
+        if self.item.fixed is not None:
+            text += self.r("""
+                lmx::elmx_error $cls$::set_$X$() {
+                    return set_$X$($literal$);
+                }
+                """, literal=f'L"{cpp_escape(self.item.fixed)}"')
+        if self.item.occurs == "optional":
+            reset = self.r("$member$ = $default$;\n", default=self.default_literal()) \
+                if self.item.default is not None else ""
+            text += self.r("""
+                bool $cls$::isset_$X$() const {
+                    return $member$_present;
+                }
+
+                void $cls$::unset_$X$() {
+                    $member$_present = false;
+                $reset$}
+                """, reset=indent(reset))
+        return text
+
+    def init(self):
+        return self.r("$member$ = $default$;\n$member$_present = false;\n",
+                      default=self.default_literal())
+
+    def swap(self):
+        return self.r("std::swap($member$, other.$member$);\n") + self.presence_swap()
+
+    def occurs(self):
+        return self.r("$member$_present") if self.item.occurs == "required" else None
+
+    def parse(self):
+        if self.item.form == "attribute":
+            return self.r("""
+                *error = lmx::read_attribute(reader, "$X$", $rules$, {k_file, __LINE__},
+                                             &$member$_present, &$member$);
+                return true;
+                """, rules=self.rules())
+        return self.r("""
+            *error = lmx::read_element(reader, *name, $rules$, {k_file, __LINE__}, &$member$);
+            $member$_present = true;
+            return false;
+            """, rules=self.rules())
+
+    def write(self):
+        if self.item.form == "attribute":
+            statement = self.r('lmx::write_attribute(writer, "$X$", $member$);\n')
+        else:
+            statement = self.r('lmx::write_simple_element(writer, "$X$", $member$);\n')
+        if self.item.occurs == "required":
+            return statement
+        return self.r("if ($member$_present) $statement$", statement=statement)
+
+
+class ComplexSingleEmitter(ItemEmitter, _PresenceMixin):
+    """A complex-typed element of a sequence, embedded in its parent."""
+
+    def members(self):
+        return self.r("$C$ $member$;\n") + self.presence_members()
+
+    def declarations(self):
+        text = self.r("""
+            $C$& get_$X$();
+            const $C$& get_$X$() const;
+            $C$& assign_$X$(const $C$& value);
+            """)
+        if self.item.occurs == "optional":
+            text += self.r("""
+                bool isset_$X$() const;
+                void unset_$X$();
+                """)
+        return text
+
+    def definitions(self):
+        text = self.r("""
+            $C$& $cls$::get_$X$() {
+                $member$_present = true;
+                return $member$;
+            }
+
+            const $C$& $cls$::get_$X$() const {
+                return $member$;
+            }
+
+            $C$& $cls$::assign_$X$(const $C$& value) {
+                return get_$X$() = value;
+            }
+            """)
+        if self.item.occurs == "optional":
+            text += self.r("""
+                bool $cls$::isset_$X$() const {
+                    return $member$_present;
+                }
+
+                void $cls$::unset_$X$() {
+                    $member$_present = false;
+                }
+                """)
+        return text
+
+    def init(self):
+        return self.r("$member$_present = false;\n")
+
+    def swap(self):
+        return self.r("$member$.swap(other.$member$);\n") + self.presence_swap()
+
+    def occurs(self):
+        return self.r("$member$_present") if self.item.occurs == "required" else None
+
+    def parse(self):
+        return self.r("""
+            $member$_present = true;
+            *error = $member$.unmarshal(reader, *name);
+            return false;
+            """)
+
+    def write(self):
+        condition = "" if self.item.occurs == "required" else self.r("$member$_present && ")
+        return self.r("""
+            if ($condition$(error = $member$.marshal(writer, "$X$")) != lmx::ELMX_OK)
+                return error;
+            """, condition=condition)
+
+
+class ComplexListEmitter(ItemEmitter):
+    """A complex-typed element with maxOccurs above 1: a list of owned objects."""
+
+    def max_argument(self):
+        return "" if self.item.max_occurs is None else f", {self.item.max_occurs}"
+
+    def members(self):
+        return self.r("lmx::ct_owned_list<$C$> $member$;\n")
+
+    def declarations(self):
+        return self.r("""
+            unsigned int size_$X$() const;
+            $C$& get_$X$(unsigned int index);
+            const $C$& get_$X$(unsigned int index) const;
+            lmx::elmx_error append_$X$();
+            lmx::elmx_error insert_$X$(unsigned int index);
+            $C$& assign_$X$(unsigned int index, const $C$& value);
+            $C$& back_$X$();
+            void delete_$X$(unsigned int index);
+            void clear_$X$();
+            """)
+
+    def definitions(self):
+        return self.r("""
+            unsigned int $cls$::size_$X$() const {
+                return $member$.size();
+            }
+
+            $C$& $cls$::get_$X$(unsigned int index) {
+                return $member$.grow_to(index);
+            }
+
+            const $C$& $cls$::get_$X$(unsigned int index) const {
+                return $member$.at(index);
+            }
+
+            lmx::elmx_error $cls$::append_$X$() {
+                return $member$.append($C$()$max$);
+            }
+
+            lmx::elmx_error $cls$::insert_$X$(unsigned int index) {
+                return $member$.insert(index, $C$()$max$);
+            }
+
+            $C$& $cls$::assign_$X$(unsigned int index, const $C$& value) {
+                return get_$X$(index) = value;
+            }
+
+            $C$& $cls$::back_$X$() {
+                return $member$.back();
+            }
+
+            void $cls$::delete_$X$(unsigned int index) {
+                $member$.erase(index);
+            }
+
+            void $cls$::clear_$X$() {
+                $member$.clear();
+            }
+            """, max=self.max_argument())
+
+    def release(self):
+        return self.r("$member$.clear();\n")
+
+    def swap(self):
+        return self.r("$member$.swap(other.$member$);\n")
+
+    def occurs(self):
+        tests = []
+        if self.item.min_occurs > 0:
+            tests.append(self.r("$member$.size() >= $min$", min=self.item.min_occurs))
+        if self.item.max_occurs is not None:
+            tests.append(self.r("$member$.size() <= $max$", max=self.item.max_occurs))
+        return " && ".join(tests) or None
+
+    def parse(self):
+        return self.r("""
+            *error = $member$.append_default().unmarshal(reader, *name);
+            return false;
+            """)
+
+    def write(self):
+        return self.r("""
+            if ((error = lmx::write_list(writer, "$X$", $member$)) != lmx::ELMX_OK)
+                return error;
+            """)
+
+
+class SimpleListEmitter(ComplexListEmitter):
+    """A simple-typed element with maxOccurs above 1: a list of owned values."""
+
+    def members(self):
+        return self.r("lmx::ct_owned_list<$T$> $member$;\n")
+
+    def declarations(self):
+        return self.r("""
+            unsigned int size_$X$() const;
+            const $T$& get_$X$(unsigned int index) const;
+            lmx::elmx_error set_$X$(unsigned int index, const $T$& value);
+            lmx::elmx_error append_$X$(const $T$& value);
+            lmx::elmx_error insert_$X$(unsigned int index, const $T$& value);
+            void delete_$X$(unsigned int index);
+            void clear_$X$();
+            """)
+
+    def definitions(self):
+        return self.r("""
+            unsigned int $cls$::size_$X$() const {
+                return $member$.size();
+            }
+
+            const $T$& $cls$::get_$X$(unsigned int index) const {
+                return $member$.at(index);
+            }
+
+            lmx::elmx_error $cls$::set_$X$(unsigned int index, const $T$& value) {
+                return $member$.set(index, value);
+            }
+
+            lmx::elmx_error $cls$::append_$X$(const $T$& value) {
+                return $member$.append(value$max$);
+            }
+
+            lmx::elmx_error $cls$::insert_$X$(unsigned int index, const $T$& value) {
+                return $member$.insert(index, value$max$);
+            }
+
+            void $cls$::delete_$X$(unsigned int index) {
+                $member$.erase(index);
+            }
+
+            void $cls$::clear_$X$() {
+                $member$.clear();
+            }
+            """, max=self.max_argument())
+
+    def parse(self):
+        return self.r("""
+            *error = lmx::read_element(reader, *name, $rules$, {k_file, __LINE__},
+                                       &$member$.append_default());
+            return false;
+            """, rules=self.rules())
+
+    def write(self):
+        return self.r('lmx::write_simple_list(writer, "$X$", $member$);\n')
+
+
+class GroupListEmitter(ComplexListEmitter):
+    """A model-group reference with maxOccurs above 1: each entry is one option element."""
+
+    def parse(self):
+        return self.r("""
+            $member$.append_default().unmarshal(reader, name, error);
+            return false;
+            """)
+
+    def write(self):
+        return self.r("""
+            if ((error = lmx::write_group_list(writer, $member$)) != lmx::ELMX_OK)
+                return error;
+            """)
+
+
+class GroupSingleEmitter(ItemEmitter):
+    """A single model-group reference, held through an owned pointer created on first need."""
+
+    def members(self):
+        return self.r("lmx::ct_owned<$C$> $member$;\n")
+
+    def declarations(self):
+        text = self.r("""
+            $C$& get_$X$();
+            const $C$& get_$X$() const;
+            $C$& assign_$X$(const $C$& value);
+            """)
+        if self.item.occurs == "optional":
+            text += self.r("""
+                bool isset_$X$() const;
+                void unset_$X$();
+                """)
+        return text
+
+    def definitions(self):
+        text = self.r("""
+            $C$& $cls$::get_$X$() {
+                return $member$.get();
+            }
+
+            const $C$& $cls$::get_$X$() const {
+                return $member$.get();
+            }
+
+            $C$& $cls$::assign_$X$(const $C$& value) {
+                return get_$X$() = value;
+            }
+            """)
+        if self.item.occurs == "optional":
+            text += self.r("""
+                bool $cls$::isset_$X$() const {
+                    return $member$.exists();
+                }
+
+                void $cls$::unset_$X$() {
+                    $member$.release();
+                }
+                """)
+        return text
+
+    def release(self):
+        return self.r("$member$.release();\n")
+
+    def swap(self):
+        return self.r("$member$.swap(other.$member$);\n")
+
+    def occurs(self):
+        return self.r("$member$.exists()") if self.item.occurs == "required" else None
+
+    def parse(self):
+        return self.r("""
+            $member$.get().unmarshal(reader, name, error);
+            return false;
+            """)
+
+    def write(self):
+        statement = self.r("""
+            if (!$member$.exists()) return lmx::ELMX_TYPE_NOT_SET;
+            if ((error = $member$.get().marshal_child_elements(writer)) != lmx::ELMX_OK)
+                return error;
+            """)
+        if self.item.occurs == "required":
+            return statement
+        return self.r("if ($member$.exists()) {\n$body$}\n", body=indent(statement))
+
+
+class AllMemberEmitter(ItemEmitter):
+    """An element of an xs:all group: present exactly when the order record holds it."""
+
+    def __init__(self, item, owner, schema):
+        super().__init__(item, owner, schema)
+        self.v["all"] = f"all_{item.name}"
+
+    def presence_declarations(self):
+        text = self.r("unsigned int getorder_$X$() const;\n")
+        if self.item.occurs == "optional":
+            text += self.r("""
+                bool isset_$X$() const;
+                void unset_$X$();
+                """)
+        return text
+
+    def presence_definitions(self, reset=""):
+        text = self.r("""
+            unsigned int $cls$::getorder_$X$() const {
+                return m_order.position_of($all$);
+            }
+            """)
+        if self.item.occurs == "optional":
+            text += self.r("""
+                bool $cls$::isset_$X$() const {
+                    return m_order.contains($all$);
+                }
+
+                void $cls$::unset_$X$() {
+                    m_order.remove($all$);
+                $reset$}
+                """, reset=indent(reset))
+        return text
+
+    def occurs(self):
+        if self.item.occurs == "required" and not self.item.untested:
+            return self.r("m_order.contains($all$)")
+        return None
+
+    def complete(self):
+        return self.r("m_order.contains($all$)") if self.item.occurs == "required" else None
+
+    def parse(self):
+        return self.r("""
+            if (m_order.contains($all$)) return lmx::refuse_repeated_item(reader, *name, {k_file, __LINE__}, error);
+            m_order.add($all$);
+            $read$return false;
+            """, read=self.read())
+
+
+class AllSimpleEmitter(AllMemberEmitter, _EnumMixin):
+    def members(self):
+        return self.r("$T$ $member$;\n")
+
+    def declarations(self):
+        return self.r("""
+            $ret$ get_$X$() const;
+            lmx::elmx_error set_$X$($param$ value);
+            """) + self.enum_declarations() + self.presence_declarations()
+
+    def definitions(self):
+        reset = self.r("$member$ = $default$;\n", default=self.default_literal()) \
+            if self.item.default is not None else ""
+        return self.r("""
+            $ret$ $cls$::get_$X$() const {
+                return $member$;
+            }
+
+            lmx::elmx_error $cls$::set_$X$($param$ value) {
+                $member$ = value;
+                m_order.add($all$);
+                return lmx::ELMX_OK;
+            }
+
+            """) + self.enum_definitions() + self.presence_definitions(reset)
+
+    def init(self):
+        return self.r("$member$ = $default$;\n", default=self.default_literal())
+
+    def swap(self):
+        return self.r("std::swap($member$, other.$member$);\n")
+
+    def read(self):
+        return self.r("*error = lmx::read_element(reader, *name, $rules$, {k_file, __LINE__}, &$member$);\n",
+                      rules=self.rules())
+
+    def write(self):
+        return self.r("""
+            case $all$:
+                lmx::write_simple_element(writer, "$X$", $member$);
+                return lmx::ELMX_OK;
+            """)
+
+
+class AllComplexEmitter(AllMemberEmitter):
+    def members(self):
+        return self.r("$C$ $member$;\n")
+
+    def declarations(self):
+        return self.r("""
+            $C$& get_$X$();
+            const $C$& get_$X$() const;
+            $C$& assign_$X$(const $C$& value);
+            """) + self.presence_declarations()
+
+    def definitions(self):
+        return self.r("""
+            $C$& $cls$::get_$X$() {
+                m_order.add($all$);
+                return $member$;
+            }
+
+            const $C$& $cls$::get_$X$() const {
+                return $member$;
+            }
+
+            $C$& $cls$::assign_$X$(const $C$& value) {
+                return get_$X$() = value;
+            }
+
+            """) + self.presence_definitions()
+
+    def swap(self):
+        return self.r("$member$.swap(other.$member$);\n")
+
+    def read(self):
+        return self.r("*error = $member$.unmarshal(reader, *name);\n")
+
+    def write(self):
+        return self.r("""
+            case $all$:
+                return $member$.marshal(writer, "$X$");
+            """)
+
+
+class AllFlagEmitter(AllMemberEmitter):
+    """An empty element of an xs:all group: present or not, with no value."""
+
+    def declarations(self):
+        return self.r("void set_$X$();\n") + self.presence_declarations()
+
+    def definitions(self):
+        return self.r("""
+            void $cls$::set_$X$() {
+                m_order.add($all$);
+            }
+
+            """) + self.presence_definitions()
+
+    def read(self):
+        return self.r("*error = lmx::read_empty_element(reader, *name, {k_file, __LINE__});\n")
+
+    def write(self):
+        return self.r("""
+            case $all$:
+                lmx::write_empty_element(writer, "$X$");
+                return lmx::ELMX_OK;
+            """)
+
+
+class OptionEmitter(ItemEmitter):
+    """An option of a choice; the choice's storage slot holds its value."""
+
+    def __init__(self, item, owner, schema):
+        super().__init__(item, owner, schema)
+        self.v["option"] = f"chosen_{item.name}"
+
+    def swap(self):
+        return ""
+
+    def slot_type(self):
+        raise NotImplementedError
+
+
+class ValueOptionEmitter(OptionEmitter):
+    """A simple-typed option: a string, a number, or raw XML text kept as it was read."""
+
+    def slot_type(self):
+        return self.item.value.cpp
+
+    def declarations(self):
+        return self.r("""
+            $ret$ get_$X$() const;
+            lmx::elmx_error set_$X$($param$ value);
+            """)
+
+    def definitions(self):
+        return self.r("""
+            $ret$ $cls$::get_$X$() const {
+                return m_choice.get<$option$>();
+            }
+
+            lmx::elmx_error $cls$::set_$X$($param$ value) {
+                m_choice.set<$option$>(value);
+                return lmx::ELMX_OK;
+            }
+            """)
+
+    def parse(self):
+        if self.item.value.kind == "raw":
+            return self.r("""
+                *error = lmx::read_raw_element(reader, *name, &m_choice.select<$option$>(),
+                                               {k_file, __LINE__});
+                break;
+                """)
+        return self.r("""
+            *error = lmx::read_element(reader, *name, $rules$, {k_file, __LINE__},
+                                       &m_choice.select<$option$>());
+            break;
+            """, rules=self.rules())
+
+    def write(self):
+        function = "write_raw_element" if self.item.value.kind == "raw" else "write_simple_element"
+        return self.r("""
+            case $option$:
+                lmx::$function$(writer, "$X$", m_choice.get<$option$>());
+                return lmx::ELMX_OK;
+            """, function=function)
+
+
+class ComplexOptionEmitter(OptionEmitter):
+    """A complex-typed option, held through an owned pointer in the choice's slot."""
+
+    def slot_type(self):
+        return self.r("lmx::ct_owned<$C$>")
+
+    def declarations(self):
+        return self.r("""
+            $C$& get_$X$();
+            const $C$& get_$X$() const;
+            $C$& assign_$X$(const $C$& value);
+            """)
+
+    def definitions(self):
+        return self.r("""
+            $C$& $cls$::get_$X$() {
+                return m_choice.select<$option$>().get();
+            }
+
+            const $C$& $cls$::get_$X$() const {
+                return m_choice.get<$option$>().get();
+            }
+
+            $C$& $cls$::assign_$X$(const $C$& value) {
+                return get_$X$() = value;
+            }
+            """)
+
+    def parse(self):
+        return self.r("""
+            *error = get_$X$().unmarshal(reader, *name);
+            break;
+            """)
+
+    def write(self):
+        return self.r("""
+            case $option$:
+                if (!m_choice.get<$option$>().exists()) return lmx::ELMX_TYPE_NOT_SET;
+                return m_choice.get<$option$>().get().marshal(writer, "$X$");
+            """)
+
+
+class EmptyOptionEmitter(OptionEmitter):
+    """An empty-element option: chosen or not, with no value."""
+
+    def slot_type(self):
+        return "lmx::c_empty_option"
+
+    def declarations(self):
+        return self.r("void set_$X$();\n")
+
+    def definitions(self):
+        return self.r("""
+            void $cls$::set_$X$() {
+                m_choice.select<$option$>();
+            }
+            """)
+
+    def parse(self):
+        return self.r("""
+            m_choice.select<$option$>();
+            *error = lmx::read_empty_element(reader, *name, {k_file, __LINE__});
+            break;
+            """)
+
+    def write(self):
+        return self.r("""
+            case $option$:
+                lmx::write_empty_element(writer, "$X$");
+                return lmx::ELMX_OK;
+            """)
+
+
+def select_emitter(item, owner, schema):
+    """The emitter of the item's cell of the grid; the one place where item kinds are told apart."""
+    value_kind = item.value.kind if item.value is not None else None
+    if item.form == "option":
+        if value_kind == "empty":
+            return EmptyOptionEmitter(item, owner, schema)
+        if value_kind is not None:
+            return ValueOptionEmitter(item, owner, schema)
+        return ComplexOptionEmitter(item, owner, schema)
+    if item.form == "attribute":
+        return SimpleSingleEmitter(item, owner, schema)
+    if item.form == "all":
+        if value_kind == "empty":
+            return AllFlagEmitter(item, owner, schema)
+        if value_kind is None:
+            return AllComplexEmitter(item, owner, schema)
+        if value_kind != "raw":
+            return AllSimpleEmitter(item, owner, schema)
+    if item.form == "group":
+        if item.occurs == "list":
+            return GroupListEmitter(item, owner, schema)
+        return GroupSingleEmitter(item, owner, schema)
+    if item.occurs == "list":
+        if value_kind is None:
+            return ComplexListEmitter(item, owner, schema)
+        if value_kind not in ("empty", "raw"):
+            return SimpleListEmitter(item, owner, schema)
+    elif value_kind is None:
+        return ComplexSingleEmitter(item, owner, schema)
+    elif value_kind not in ("empty", "raw"):
+        return SimpleSingleEmitter(item, owner, schema)
+    raise SchemaError(schema.file_name, item.line,
+                      f"element '{item.name}': this kind of item is not supported yet")

@@ -1,0 +1,427 @@
+"""The schema model: what a schema says about its bound classes, with nothing about C++ syntax.
+
+build_schema() turns the node tree of an XSD file (with its binding annotations) into plain
+records: classes, their items, content models, occurrences, value types, defaults, fixed values,
+enumerations, raw-text items and event codes. The emitters only print these records.
+"""
+
+import re
+from dataclasses import dataclass, field
+from typing import List, Optional
+
+from xsd_reader import SchemaError
+
+UNBOUNDED = None
+
+# The first event code that a namespace's name tables may use.
+FIRST_TABLE_EVENT = 12
+
+
+@dataclass
+class ValueType:
+    kind: str  # wstring, string, raw, bool, int, unsigned, long, double, empty
+    cpp: str
+    whitespace: str  # the reader's whitespace mode for the text
+    by_reference: bool
+
+
+VALUE_TYPES = {
+    "wstring": ValueType("wstring", "std::wstring", "ELMX_WS_PRESERVE", True),
+    "uri": ValueType("wstring", "std::wstring", "ELMX_WS_COLLAPSE", True),
+    "raw": ValueType("raw", "std::string", "ELMX_WS_PRESERVE", True),
+    "bool": ValueType("bool", "bool", "ELMX_WS_COLLAPSE", False),
+    "int": ValueType("int", "int", "ELMX_WS_COLLAPSE", False),
+    "unsigned": ValueType("unsigned", "unsigned int", "ELMX_WS_COLLAPSE", False),
+    "long": ValueType("long", "long long", "ELMX_WS_COLLAPSE", False),
+    "double": ValueType("double", "double", "ELMX_WS_COLLAPSE", False),
+    "empty": ValueType("empty", "", "ELMX_WS_COLLAPSE", False),
+    "big_int": ValueType("value_class", "lmx::c_big_int", "ELMX_WS_COLLAPSE", True),
+    "decimal": ValueType("value_class", "lmx::c_decimal", "ELMX_WS_COLLAPSE", True),
+    "duration": ValueType("value_class", "lmx::c_duration", "ELMX_WS_COLLAPSE", True),
+    "datetime": ValueType("value_class", "lmx::c_datetime", "ELMX_WS_COLLAPSE", True),
+    "date": ValueType("value_class", "lmx::c_date", "ELMX_WS_COLLAPSE", True),
+    "time": ValueType("value_class", "lmx::c_time", "ELMX_WS_COLLAPSE", True),
+    "binary": ValueType("value_class", "lmx::c_binary", "ELMX_WS_COLLAPSE", True),
+}
+
+BUILTIN_TYPES = {
+    "string": "wstring",
+    "normalizedString": "wstring",
+    "token": "wstring",
+    "anyURI": "uri",
+    "boolean": "bool",
+    "int": "int",
+    "unsignedInt": "unsigned",
+    "long": "long",
+    "double": "double",
+    "float": "double",
+    "integer": "big_int",
+    "nonNegativeInteger": "big_int",
+    "positiveInteger": "big_int",
+    "decimal": "decimal",
+    "duration": "duration",
+    "dateTime": "datetime",
+    "date": "date",
+    "time": "time",
+    "base64Binary": "binary",
+}
+
+
+@dataclass
+class Item:
+    name: str  # the XML name, also the accessor stem
+    form: str  # attribute, element, group, option
+    occurs: str  # required, optional, list
+    min_occurs: int = 1
+    max_occurs: Optional[int] = 1
+    value: Optional[ValueType] = None  # simple items
+    cls: Optional["BoundClass"] = None  # complex items and group references
+    default: Optional[str] = None
+    fixed: Optional[str] = None
+    enumeration: List[str] = field(default_factory=list)
+    enum_codes: List[int] = field(default_factory=list)  # the elmx_enums code of each literal
+    event: Optional[int] = None
+    ns_id: int = 1
+    untested: bool = False  # a required item that is_occurs_ok leaves to the parse
+    line: int = 0
+
+    @property
+    def is_simple(self):
+        return self.value is not None
+
+
+@dataclass
+class BoundClass:
+    cpp_name: str  # c_property_2
+    schema_name: str  # the name in error reports: the type's, or the element's for anonymous types
+    kind: str  # type, element, local, group
+    content: str  # sequence, all, choice, simple
+    attributes: List[Item] = field(default_factory=list)
+    items: List[Item] = field(default_factory=list)
+    nested: List["BoundClass"] = field(default_factory=list)
+    outer: Optional["BoundClass"] = None
+    base: Optional["BoundClass"] = None  # a global element's named type
+    element_name: Optional[str] = None  # global elements
+    file_stem: str = ""  # the top-level type whose source file holds the class
+    content_optional: bool = False
+    line: int = 0
+
+    @property
+    def qualified(self):
+        return f"{self.outer.qualified}::{self.cpp_name}" if self.outer else self.cpp_name
+
+    @property
+    def flat_name(self):
+        return self.qualified.replace("::", "_")
+
+
+@dataclass
+class Schema:
+    file_name: str
+    namespace: str  # the C++ namespace
+    file_prefix: str  # Generated/<prefix>-<Type>
+    root_file: str  # the file of the document root
+    strict: bool
+    target_namespace: Optional[str]
+    ns_id: int  # namespace id of the schema's elements: 1000, or 1 without a target namespace
+    classes: List[BoundClass] = field(default_factory=list)  # top-level, in generation order
+    elements: List[BoundClass] = field(default_factory=list)  # global elements
+    enum_constants: List[tuple] = field(default_factory=list)  # (enumerator, literal), code = index + 1
+
+
+class _Builder:
+    def __init__(self, root):
+        self.root = root
+        self.types = {}
+        self.groups = {}
+        self.simple_types = {}
+        self.class_of = {}  # schema node id -> class
+        self.filled = set()
+        self.enum_of = {}  # ids of the nodes whose classes have their items
+        self.taken_names = set()
+        self.events = {}
+        self.next_event = int(root.binding("firstEvent", FIRST_TABLE_EVENT))
+        self.qualified_locals = root.get("elementFormDefault") == "qualified"
+
+    def error(self, node, message):
+        return node.error(message)
+
+    def build(self):
+        root = self.root
+        namespace = root.binding("namespace")
+        if not namespace:
+            raise root.error("xs:schema needs the binding attribute 'namespace'")
+        prefix = root.binding("file", namespace)
+        parsing = root.binding("parsing", "lenient")
+        if parsing not in ("strict", "lenient"):
+            raise root.error(f"parsing must be 'strict' or 'lenient', not '{parsing}'")
+        target = root.get("targetNamespace")
+        schema = Schema(root.file_name, namespace, prefix, root.binding("rootFile", prefix),
+                        parsing == "strict", target, 1000 if target else 1)
+        self.schema = schema
+        for node in root.xs_children():
+            if node.tag in ("complexType", "group", "simpleType", "element"):
+                name = node.require("name")
+                table = {"complexType": self.types, "group": self.groups,
+                         "simpleType": self.simple_types, "element": {}}[node.tag]
+                if name in table:
+                    raise node.error(f"'{name}' is defined twice")
+                table[name] = node
+            elif node.tag not in ("annotation", "import", "include", "attribute"):
+                raise node.error(f"xs:{node.tag} is not supported at the top level yet")
+        for node in root.xs_children("complexType", "group", "element"):
+            self.taken_names.add(f"c_{node.require('name')}")
+        for node in root.xs_children("complexType", "group", "element"):
+            schema.classes.append(self.top_level_class(node))
+        return schema
+
+    def top_level_class(self, node):
+        name = node.require("name")
+        if node.tag == "complexType":
+            return self.complex_class(node, f"c_{name}", name, "type", None, name)
+        if node.tag == "group":
+            return self.group_class(node, name)
+        return self.global_element_class(node, name)
+
+    def global_element_class(self, node, name):
+        type_name = node.get("type")
+        if type_name:
+            base = self.named_type_class(node, type_name)
+            if base is None:
+                raise node.error(f"global element '{name}' must have a complex type")
+            cls = BoundClass(f"c_{name}", base.schema_name, "element", base.content,
+                             base=base, element_name=name, file_stem=name, line=node.line)
+        else:
+            complex_type = self.single(node, "complexType")
+            cls = self.complex_class(complex_type, f"c_{name}", name, "element", None, name)
+            cls.element_name = name
+        self.event_for(name)
+        self.schema.elements.append(cls)
+        return cls
+
+    def named_type_class(self, node, type_name):
+        """The class of a named complex type, or None for a simple type. A type met before its
+        turn gets its class record now and its items at its turn, so event codes follow the
+        schema's document order."""
+        local = type_name.split(":")[-1]
+        if local not in self.types:
+            return None
+        return self.shell(self.types[local], local, "type", "sequence")
+
+    def shell(self, node, name, kind, content):
+        key = id(node)
+        if key not in self.class_of:
+            self.class_of[key] = BoundClass(f"c_{name}", name, kind, content, file_stem=name,
+                                            line=node.line)
+        return self.class_of[key]
+
+    def group_class(self, node, name):
+        cls = self.shell(node, name, "group", "choice")
+        if id(node) in self.filled:
+            return cls
+        self.filled.add(id(node))
+        choice = self.single(node, "choice", "sequence", "all")
+        if not choice.is_xs("choice"):
+            raise choice.error("only model groups that are a choice are supported yet")
+        for option in choice.xs_children("element"):
+            cls.items.append(self.option_item(option, cls))
+        return cls
+
+    def complex_class(self, node, cpp_name, schema_name, kind, outer, file_stem):
+        key = id(node)
+        if key in self.filled:
+            return self.class_of[key]
+        self.filled.add(key)
+        cls = self.class_of.get(key)
+        if cls is None:
+            cls = BoundClass(cpp_name, schema_name, kind, "sequence", outer=outer,
+                             file_stem=file_stem, line=node.line)
+            self.class_of[key] = cls
+        # Attributes first: they come before the content in the element and in the name tables.
+        for child in node.xs_children("attribute"):
+            cls.attributes.append(self.attribute_item(child))
+        for child in node.xs_children():
+            if child.tag in ("annotation", "attribute"):
+                continue
+            elif child.tag in ("sequence", "all", "choice"):
+                self.content(child, cls)
+            elif child.tag == "group":
+                cls.items.append(self.group_item(child))
+            else:
+                raise child.error(f"xs:{child.tag} in a complex type is not supported yet")
+        return cls
+
+    def content(self, node, cls):
+        cls.content = node.tag
+        cls.content_optional = node.get("minOccurs", "1") == "0"
+        if node.tag == "choice":
+            for option in node.xs_children("element"):
+                cls.items.append(self.option_item(option, cls))
+            return
+        for particle in node.xs_children():
+            if particle.tag == "element":
+                cls.items.append(self.element_item(particle, cls))
+            elif particle.tag == "group":
+                cls.items.append(self.group_item(particle))
+            elif particle.tag != "annotation":
+                raise particle.error(f"xs:{particle.tag} inside xs:{node.tag} is not supported yet")
+        if node.tag == "all":
+            for item in cls.items:
+                if item.form != "element" or item.occurs == "list":
+                    raise node.error(f"'{item.name}': xs:all holds single elements only")
+                item.form = "all"
+
+    def occurs(self, node, item):
+        low = node.get("minOccurs", "1")
+        high = node.get("maxOccurs", "1")
+        try:
+            item.min_occurs = int(low)
+            item.max_occurs = UNBOUNDED if high == "unbounded" else int(high)
+        except ValueError:
+            raise node.error(f"bad occurrence '{low}'..'{high}'") from None
+        if item.max_occurs is not UNBOUNDED and item.max_occurs < max(item.min_occurs, 1):
+            raise node.error("maxOccurs is below minOccurs")
+        if item.max_occurs is UNBOUNDED or item.max_occurs > 1:
+            item.occurs = "list"
+        else:
+            item.occurs = "required" if item.min_occurs >= 1 else "optional"
+
+    def attribute_item(self, node):
+        name = node.require("name")
+        use = node.get("use", "optional")
+        item = Item(name, "attribute", "required" if use == "required" else "optional",
+                    line=node.line)
+        self.simple_value(node, item, node.get("type", "xs:string"))
+        if item.value.kind in ("raw", "empty"):
+            raise node.error(f"attribute '{name}' must have a simple type")
+        item.default = node.get("default")
+        item.fixed = node.get("fixed")
+        item.event = self.event_for(name)
+        return item
+
+    def group_item(self, node):
+        ref = node.require("ref").split(":")[-1]
+        if ref not in self.groups:
+            raise node.error(f"unknown model group '{ref}'")
+        item = Item(ref, "group", "required",
+                    cls=self.shell(self.groups[ref], ref, "group", "choice"), line=node.line)
+        self.occurs(node, item)
+        return item
+
+    def element_item(self, node, owner):
+        if node.get("ref"):
+            raise node.error("element references are not supported yet")
+        name = node.require("name")
+        item = Item(name, "element", "required", line=node.line,
+                    ns_id=self.schema.ns_id if self.qualified_locals else 1)
+        self.occurs(node, item)
+        item.event = self.event_for(name)
+        item.untested = node.binding("untested") == "true"
+        self.element_value(node, item, owner)
+        return item
+
+    def option_item(self, node, owner):
+        item = self.element_item(node, owner)
+        if item.occurs != "required":
+            raise node.error("choice options with their own occurrence are not supported yet")
+        item.form = "option"
+        return item
+
+    def element_value(self, node, item, owner):
+        item.default = node.get("default")
+        item.fixed = node.get("fixed")
+        type_name = node.get("type")
+        anonymous = node.xs_children("complexType", "simpleType")
+        if node.binding("rawText") == "true":
+            item.value = VALUE_TYPES["raw"]
+            return
+        if anonymous and anonymous[0].tag == "complexType":
+            complex_type = anonymous[0]
+            if not complex_type.xs_children("sequence", "all", "choice", "group",
+                                            "simpleContent", "attribute"):
+                item.value = VALUE_TYPES["empty"]
+                return
+            item.cls = self.complex_class(complex_type, self.nested_name(item.name, node),
+                                          item.name, "local", owner, owner_file(owner))
+            owner.nested.append(item.cls)
+            return
+        if anonymous:
+            self.simple_value(anonymous[0], item, None)
+            return
+        if type_name is None or type_name.split(":")[-1] == "anyType":
+            raise node.error(f"element '{item.name}' has no type; mark raw text with b:rawText")
+        named = self.named_type_class(node, type_name)
+        if named is not None:
+            item.cls = named
+            return
+        self.simple_value(node, item, type_name)
+
+    def nested_name(self, name, node):
+        base = f"c_{name}"
+        candidate, suffix = base, 2
+        while candidate in self.taken_names:
+            candidate, suffix = f"{base}_{suffix}", suffix + 1
+        self.taken_names.add(candidate)
+        return candidate
+
+    def simple_value(self, node, item, type_name):
+        """Resolves a simple type, following named restrictions down to a built-in type."""
+        restriction = None
+        seen = set()
+        if type_name is None:
+            restriction = self.single(node, "restriction")
+        while restriction is None:
+            local = type_name.split(":")[-1]
+            if local in BUILTIN_TYPES and (":" in type_name or local not in self.simple_types):
+                item.value = VALUE_TYPES[BUILTIN_TYPES[local]]
+                return
+            if local not in self.simple_types or local in seen:
+                raise node.error(f"unknown or unsupported simple type '{type_name}'")
+            seen.add(local)
+            restriction = self.single(self.simple_types[local], "restriction")
+        facets = restriction.xs_children("enumeration")
+        if facets:
+            item.enumeration = [e.require("value") for e in facets]
+            item.enum_codes = self.enum_codes(restriction, item.enumeration)
+        self.simple_value(restriction, item, restriction.require("base"))
+
+    def enum_codes(self, restriction, literals):
+        """The elmx_enums codes of a restriction's literals, numbered once per restriction in the
+        order they are met."""
+        key = id(restriction)
+        if key not in self.enum_of:
+            taken = {name for name, _ in self.schema.enum_constants}
+            codes = []
+            for literal in literals:
+                base = "e_" + (re.sub(r"\W", "_", literal, flags=re.ASCII) or "empty")
+                name, suffix = base, 2
+                while name in taken:
+                    name, suffix = f"{base}_{suffix}", suffix + 1
+                taken.add(name)
+                self.schema.enum_constants.append((name, literal))
+                codes.append(len(self.schema.enum_constants))
+            self.enum_of[key] = codes
+        return self.enum_of[key]
+
+    def single(self, node, *tags):
+        children = node.xs_children(*tags)
+        if len(children) != 1:
+            raise node.error(f"expected one of xs:{', xs:'.join(tags)} inside xs:{node.tag}")
+        return children[0]
+
+    def event_for(self, name):
+        if name not in self.events:
+            self.events[name] = self.next_event
+            self.next_event += 1
+        return self.events[name]
+
+
+def owner_file(cls):
+    while cls.outer is not None:
+        cls = cls.outer
+    return cls.file_stem
+
+
+def build_schema(root):
+    """The model of one schema document; faults are SchemaErrors with their file and line."""
+    return _Builder(root).build()

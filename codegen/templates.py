@@ -1,0 +1,28 @@
+"""Code templates with named substitutions: $name$ stands for a variable, $$ for a dollar sign."""
+
+import re
+import textwrap
+
+_VARIABLE = re.compile(r"\$(\w*)\$")
+
+
+def render(template, **variables):
+    """The template, dedented, with every $name$ replaced; a missing variable is a bug."""
+
+    def substitute(match):
+        name = match.group(1)
+        if not name:
+            return "$"
+        return str(variables[name])
+
+    return _VARIABLE.sub(substitute, textwrap.dedent(template).strip("\n") + "\n")
+
+
+def indent(text, levels=1):
+    """Indents every non-empty line by four spaces per level."""
+    pad = "    " * levels
+    return "".join(pad + line if line.strip() else line for line in text.splitlines(True))
+
+
+def join(parts):
+    return "".join(part for part in parts if part)
