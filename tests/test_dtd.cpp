@@ -5,24 +5,14 @@
 #include <vector>
 
 #include "lmx/runtime.h"
+#include "tests/recording_errors.h"
 
 namespace {
 
 using namespace lmx;
 
-struct recorded_error {
-    elmx_error_type type;
-    elmx_error code;
-    std::string message;
-};
-
-struct recording_error : c_error {
-    std::vector<recorded_error> errors;
-    void report_error(elmx_error_type type, elmx_error code, const char*, int,
-                      const std::string& message) override {
-        errors.push_back({type, code, message});
-    }
-};
+using lmx_test::recorded_error;
+using recording_error = lmx_test::recording_errors;
 
 // A document that starts with a document type declaration.
 class dtd_document {
@@ -56,7 +46,7 @@ public:
     bool has_general(const char* name) { return m_getter.get_general_entity(name, nullptr); }
 
     c_get_for_xml& getter() { return m_getter; }
-    const std::vector<recorded_error>& errors() const { return m_error.errors; }
+    const std::vector<recorded_error>& errors() const { return m_error.entries; }
 
 private:
     static std::string value(const std::string* found) { return found ? *found : "<undeclared>"; }

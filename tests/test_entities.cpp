@@ -5,24 +5,14 @@
 #include <vector>
 
 #include "lmx/runtime.h"
+#include "tests/recording_errors.h"
 
 namespace {
 
 using namespace lmx;
 
-struct recorded_error {
-    elmx_error_type type;
-    elmx_error code;
-    std::string message;
-};
-
-struct recording_error : c_error {
-    std::vector<recorded_error> errors;
-    void report_error(elmx_error_type type, elmx_error code, const char*, int,
-                      const std::string& message) override {
-        errors.push_back({type, code, message});
-    }
-};
+using lmx_test::recorded_error;
+using recording_error = lmx_test::recording_errors;
 
 // A getter over a document held in memory. Documents start with "<", which the constructor
 // consumes, because encoding detection needs "<" or white space first.
@@ -37,7 +27,7 @@ public:
 
     c_get_for_xml& getter() { return m_getter; }
     recording_error& recorder() { return m_error; }
-    const std::vector<recorded_error>& errors() const { return m_error.errors; }
+    const std::vector<recorded_error>& errors() const { return m_error.entries; }
 
     // Reads the rest of the input as element text: references are resolved and entity texts
     // are pushed as input, as the tokenizer does between tags.

@@ -5,25 +5,14 @@
 #include <vector>
 
 #include "lmx/runtime.h"
+#include "tests/recording_errors.h"
 
 namespace {
 
 using namespace lmx;
 
-struct recorded_error {
-    elmx_error_type type;
-    elmx_error code;
-    int line;
-    std::string message;
-};
-
-struct recording_errors : c_error {
-    std::vector<recorded_error> entries;
-    void report_error(elmx_error_type type, elmx_error code, const char*, int line,
-                      const std::string& message) override {
-        entries.push_back({type, code, line, message});
-    }
-};
+using lmx_test::recorded_error;
+using lmx_test::recording_errors;
 
 // A tokenizer over a text, with a recorder that keeps every message.
 struct tokenizer {
