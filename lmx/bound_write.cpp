@@ -1,9 +1,10 @@
 #include "lmx/bound_write.h"
 
-#include <stdlib.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <locale>
@@ -37,17 +38,28 @@ elmx_error write_element(c_xml_writer& writer, const char* name, const s_ns_map*
 
 namespace {
 
-// Removes the temporary file unless it has been renamed over the target.
+// A new file beside the target, removed unless it has been renamed over the target. It gets
+// the target's permissions when the target exists, else those of any new file (the umask
+// applies), without touching the process-wide umask.
 class c_temporary_file {
 public:
-    explicit c_temporary_file(const std::string& target) : m_name(target + ".XXXXXX") {
-        std::vector<char> pattern(m_name.begin(), m_name.end());
-        pattern.push_back('\0');
-        const int descriptor = mkstemp(pattern.data());
-        if (descriptor < 0) return;
-        ::close(descriptor);
-        m_name = pattern.data();
-        m_created = true;
+    explicit c_temporary_file(const std::string& target) {
+        struct stat target_status;
+        const bool target_exists = ::stat(target.c_str(), &target_status) == 0;
+        const mode_t mode = target_exists ? (target_status.st_mode & 07777) : 0666;
+        // O_EXCL makes every name ours alone, even against other threads saving the same file.
+        for (unsigned attempt = 0; attempt < k_attempts && !m_created; ++attempt) {
+            m_name = target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+            const int descriptor =
+                ::open(m_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+            if (descriptor < 0) {
+                if (errno != EEXIST) return;
+                continue;
+            }
+            if (target_exists) ::fchmod(descriptor, mode);
+            ::close(descriptor);
+            m_created = true;
+        }
     }
     c_temporary_file(const c_temporary_file&) = delete;
     c_temporary_file& operator=(const c_temporary_file&) = delete;
@@ -56,6 +68,14 @@ public:
     }
     bool created() const { return m_created; }
     const std::string& name() const { return m_name; }
+    // Puts the written bytes on the disk before the rename, so that a crash leaves either the
+    // old document or the new one, never an empty file.
+    bool sync() const {
+        const int descriptor = ::open(m_name.c_str(), O_RDONLY | O_CLOEXEC);
+        if (descriptor < 0) return false;
+        const bool synced = ::fsync(descriptor) == 0;
+        return ::close(descriptor) == 0 && synced;
+    }
     bool replace(const char* target) {
         if (std::rename(m_name.c_str(), target) != 0) return false;
         m_created = false;
@@ -63,6 +83,8 @@ public:
     }
 
 private:
+    static constexpr unsigned k_attempts = 100;
+
     std::string m_name;
     bool m_created = false;
 };
@@ -81,11 +103,7 @@ elmx_error save_document_file(const char* file_name, document_writer write, cons
     os.flush();
     const bool written = os.good();
     os.close();
-    if (!written || os.fail()) return ELMX_UNABLE_TO_OPEN_FILE;
-    // mkstemp creates the file readable by its owner only; give it the usual permissions.
-    const mode_t mask = umask(0);
-    umask(mask);
-    chmod(temporary.name().c_str(), 0666 & ~mask);
+    if (!written || os.fail() || !temporary.sync()) return ELMX_UNABLE_TO_OPEN_FILE;
     if (!temporary.replace(file_name)) return ELMX_UNABLE_TO_OPEN_FILE;
     return ELMX_OK;
 }

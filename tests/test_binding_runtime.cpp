@@ -1,6 +1,7 @@
 // The helpers that every bound class shares, tested once: owned lists, the order record, choice
 // storage, the content loops of the element parse in both modes, and file saving.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <fstream>
@@ -220,4 +221,29 @@ TEST(DocumentFiles, ReplaceTheTargetOnlyAfterACompleteWrite) {
     EXPECT_EQ(save_document_string(&text, fail_midway, nullptr), ELMX_BAD_CHOICE);
     EXPECT_EQ(text, "kept");
     std::remove(path.c_str());
+}
+
+TEST(DocumentFiles, KeepTheTargetsPermissionsAndTheUmask) {
+    const auto write_new = [](std::ostream& os, const void*) {
+        os << "new";
+        return ELMX_OK;
+    };
+    const auto mode_of = [](const std::string& file) {
+        struct stat status;
+        return ::stat(file.c_str(), &status) == 0 ? status.st_mode & 0777 : 01000u;
+    };
+    const std::string existing = ::testing::TempDir() + "binding_runtime_private.xml";
+    std::ofstream(existing) << "old";
+    ASSERT_EQ(::chmod(existing.c_str(), 0600), 0);
+    EXPECT_EQ(save_document_file(existing.c_str(), write_new, nullptr), ELMX_OK);
+    EXPECT_EQ(mode_of(existing), 0600u);
+
+    const std::string fresh = ::testing::TempDir() + "binding_runtime_fresh.xml";
+    std::remove(fresh.c_str());
+    const mode_t previous = ::umask(027);
+    EXPECT_EQ(save_document_file(fresh.c_str(), write_new, nullptr), ELMX_OK);
+    ::umask(previous);
+    EXPECT_EQ(mode_of(fresh), 0640u);
+    std::remove(existing.c_str());
+    std::remove(fresh.c_str());
 }
