@@ -165,7 +165,8 @@ class SchemaFiles:
                 ordered.append(cls)
                 placed.add(id(cls))
                 pending.remove(cls)
-        return ordered
+        # The root holds every document; it reads best after them.
+        return sorted(ordered, key=lambda cls: cls.kind == "root")
 
     def single_files(self):
         """Every class of the schema in one header and one source file."""

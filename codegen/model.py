@@ -354,7 +354,11 @@ class _Builder:
         use = node.get("use", "optional")
         item = Item(name, "attribute", "required" if use == "required" else "optional",
                     line=node.line)
-        self.simple_value(node, item, node.get("type", "xs:string"))
+        anonymous = node.xs_children("simpleType")
+        if anonymous:
+            self.simple_value(anonymous[0], item, None)
+        else:
+            self.simple_value(node, item, node.get("type", "xs:string"))
         if item.value.kind in ("raw", "empty"):
             raise node.error(f"attribute '{name}' must have a simple type")
         item.default = node.get("default")
