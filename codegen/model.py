@@ -207,6 +207,8 @@ class _Builder:
         return self.global_element_class(node, name)
 
     def global_element_class(self, node, name):
+        # The element's name takes its event code before the names inside its anonymous type.
+        self.event_for(name)
         type_name = node.get("type")
         if type_name:
             base = self.named_type_class(node, type_name)
@@ -218,7 +220,6 @@ class _Builder:
             cls = self.anonymous_element_class(node, name)
             self.complex_class(self.single(node, "complexType"), f"c_{name}", name, "element",
                                None, name)
-        self.event_for(name)
         self.schema.elements.append(cls)
         return cls
 
