@@ -812,7 +812,7 @@ class ComplexOptionEmitter(OptionEmitter):
 
     def parse(self):
         return self.r("""
-            *error = get_$X$().unmarshal(reader, *name);
+            *error = m_choice.renew<$option$>().get().unmarshal(reader, *name);
             break;
             """)
 

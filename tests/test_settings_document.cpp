@@ -375,6 +375,18 @@ TEST(SettingsDocument, RootWithoutDocumentAndFilesThatCannotBeUsed) {
     EXPECT_EQ(read_file(target), "old");
     std::remove(target.c_str());
 
+    // A second document replaces the first instead of merging into it.
+    c_root twice;
+    const std::string first =
+        "<Settings" + k_ns + "><Plugins/><Main><LoginPeriod>1</LoginPeriod></Main></Settings>";
+    const std::string second =
+        "<Settings" + k_ns +
+        "><Main><LoginFailedPeriod>2</LoginFailedPeriod></Main><Plugins/></Settings>";
+    ASSERT_EQ(load_message(first, &twice), "ok");
+    ASSERT_EQ(load_message(second, &twice), "ok");
+    EXPECT_FALSE(twice.get_Settings().get_Main().isset_LoginPeriod());
+    EXPECT_EQ(twice.get_Settings().get_Main().get_LoginFailedPeriod(), 2u);
+
     // Selecting another document frees the previous one.
     c_root root;
     root.get_Resource().set_ID(3);
