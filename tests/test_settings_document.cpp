@@ -4,12 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "Generated/DravikSettings.h"
+#include "saved_documents.h"
 
 using namespace DravikSettings;
 using lmx::elmx_error;
@@ -20,29 +19,13 @@ const char k_declaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 const std::string k_ns = " xmlns=\"http://www.dravik.example/schemas\"";
 
 std::string temporary_path(const std::string& name) {
-    return ::testing::TempDir() + "settings_document_" + name;
+    return lmx_test::temporary_path("settings_document_" + name);
 }
 
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using lmx_test::read_file;
 
-std::string schema_path() {
-    const std::string data = LMX_TEST_DATA_DIR;
-    return data.substr(0, data.rfind("/tests/")) + "/schemas/DravikSettings.xsd";
-}
-
-// Every document the library writes must satisfy the schema it was generated from.
 void expect_valid(const std::string& document) {
-    const std::string path = temporary_path("validate.xml");
-    std::ofstream(path, std::ios::binary) << document;
-    const std::string command =
-        "xmllint --noout --schema '" + schema_path() + "' '" + path + "' >/dev/null 2>&1";
-    EXPECT_EQ(std::system(command.c_str()), 0) << document;
-    std::remove(path.c_str());
+    lmx_test::expect_valid(document, "DravikSettings.xsd");
 }
 
 std::string saved(const c_root& root) {
