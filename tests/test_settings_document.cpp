@@ -243,6 +243,39 @@ TEST(SettingsDocument, StrictParsingReportsEachFaultWithItsItemAndLine) {
         EXPECT_EQ(load_message(c.document), c.expected) << c.document;
 }
 
+// A reader whose handler lets parsing go on past unknown elements of xs:all groups.
+class c_skipping_reader : public lmx::c_xml_reader_memory {
+public:
+    explicit c_skipping_reader(const std::string& text)
+        : c_xml_reader_memory(text.data(), static_cast<unsigned>(text.size())) {}
+    elmx_error user_handle_error(elmx_error code, const std::string& item, const char*,
+                                 int) override {
+        reports += item + ";";
+        return code == lmx::ELMX_UNKNOWN_ALL_ELEMENT ? lmx::ELMX_OK : code;
+    }
+    std::string reports;
+};
+
+TEST(SettingsDocument, RequiredItemsAreCheckedAtTheEndOfTheirGroup) {
+    const struct {
+        std::string document;
+        std::string reports;
+    } cases[] = {
+        {"<WPSubsystems" + k_ns + "><Extra><x/></Extra></WPSubsystems>",
+         "Extra;WPSubsystemsSetType;"},
+        {"<WPSubsystems" + k_ns + "><WebPlugins><WebPlugin name=\"w\"><Extra/></WebPlugin>",
+         "Extra;WebPlugin;"},
+        {"<Parameter" + k_ns + " target=\"IE\" name=\"a\" type=\"STR\"><Extra/></Parameter>",
+         "Extra;Parameter;"},
+    };
+    for (const auto& c : cases) {
+        c_skipping_reader reader(c.document);
+        c_root root;
+        EXPECT_EQ(root.unmarshal(reader), lmx::ELMX_MANDATORY_ELEMENT_MISSING) << c.document;
+        EXPECT_EQ(reader.reports, c.reports);
+    }
+}
+
 TEST(SettingsDocument, ElementsThatMayBeEmptyAndXsiAttributesAreAccepted) {
     c_root root;
     const std::string document =
