@@ -24,6 +24,81 @@ def _cases(emitters, method):
     return text
 
 
+def document_declarations(name):
+    """The entry points that load a document from a file, buffer or string and save it to a file,
+    string or stream; each class adds unmarshal(reader) and marshal(writer, name)."""
+    return render("""
+        $name$(const char* const file_name, lmx::elmx_error* error);
+        $name$(const char* buffer, unsigned int length, lmx::elmx_error* error);
+        $name$(const std::string& text, lmx::elmx_error* error);
+        """, name=name), render("""
+        lmx::elmx_error unmarshal(const char* const file_name);
+        lmx::elmx_error unmarshal(const char* buffer, unsigned int length);
+        lmx::elmx_error unmarshal(const std::string& text);
+        lmx::elmx_error unmarshal(lmx::c_xml_reader& reader);
+
+        lmx::elmx_error marshal(const char* const file_name) const;
+        lmx::elmx_error marshal(std::string* text) const;
+        lmx::elmx_error marshal(std::ostream& os) const;
+        """)
+
+
+def document_definitions(name, write_function):
+    return render("""
+        $name$::$name$(const char* const file_name, lmx::elmx_error* error) {
+            *error = lmx::ELMX_UNDEFINED_ERROR;
+            *error = unmarshal(file_name);
+        }
+
+        $name$::$name$(const char* buffer, unsigned int length, lmx::elmx_error* error) {
+            *error = lmx::ELMX_UNDEFINED_ERROR;
+            *error = unmarshal(buffer, length);
+        }
+
+        $name$::$name$(const std::string& text, lmx::elmx_error* error) {
+            *error = lmx::ELMX_UNDEFINED_ERROR;
+            *error = unmarshal(text);
+        }
+
+        lmx::elmx_error $name$::unmarshal(const char* const file_name) {
+            return lmx::load_document_file(file_name, *this);
+        }
+
+        lmx::elmx_error $name$::unmarshal(const char* buffer, unsigned int length) {
+            return lmx::load_document_buffer(buffer, length, *this);
+        }
+
+        lmx::elmx_error $name$::unmarshal(const std::string& text) {
+            return unmarshal(text.data(), static_cast<unsigned int>(text.size()));
+        }
+
+        lmx::elmx_error $name$::marshal(const char* const file_name) const {
+            return lmx::save_document_file(file_name, $write$, this);
+        }
+
+        lmx::elmx_error $name$::marshal(std::string* text) const {
+            return lmx::save_document_string(text, $write$, this);
+        }
+
+        lmx::elmx_error $name$::marshal(std::ostream& os) const {
+            return $write$(os, this);
+        }
+
+        """, name=name, write=write_function)
+
+
+def document_writer(name, write_function, statement):
+    """The function that writes a whole document: a writer with the XML declaration, tab
+    indentation and line feeds, and the document element."""
+    return render("""
+        lmx::elmx_error $write$(std::ostream& os, const void* document) {
+            lmx::c_xml_writer writer(os, lmx::c_xml_writer::include_xml_decl, "\\t", "\\n");
+            return static_cast<const $name$*>(document)->$statement$;
+        }
+
+        """, name=name, write=write_function, statement=statement)
+
+
 def _table_rows(items):
     rows = "".join(f'{{{item.ns_id}, "{item.name}", {len(item.name.encode())}, {item.event}}},\n'
                    for item in items)
@@ -40,8 +115,11 @@ class ClassEmitter:
         self.is_all = cls.content == "all"
         self.groups = [e for e in self.items if e.item.form == "group"]
         self.nested = [ClassEmitter(n, schema) for n in cls.nested]
-        self.is_group = cls.kind == "group"
+        self.is_group = cls.kind in ("group", "root")
+        self.is_root = cls.kind == "root"
         self.is_choice = cls.content == "choice"
+        self.is_simple = cls.content == "simple"
+        self.has_no_content = cls.content == "sequence" and not cls.items
         # A lenient element choice records that it held only unknown children.
         self.skippable = self.is_choice and not self.is_group and not schema.strict
         self.choice_optional = self.is_choice and not self.is_group and cls.content_optional
@@ -74,12 +152,18 @@ class ClassEmitter:
             if self.choice_optional:
                 choice_api += "void no_choice_set();\n"
             members += f"lmx::ct_choice<{', '.join(slots)}> m_choice;\n"
+        constructors = ""
         if self.is_group:
-            entry_points = """
+            entry_points = render("""
                 static bool is_member(lmx::c_xml_reader& reader, const std::string& name);
                 bool unmarshal(lmx::c_xml_reader& reader, std::string* name, lmx::elmx_error* error);
                 lmx::elmx_error marshal_child_elements(lmx::c_xml_writer& writer) const;
-                """
+                """)
+            if self.is_root:
+                constructors, document = document_declarations(self.cls.cpp_name)
+                entry_points = document + render("""
+                    lmx::elmx_error marshal(lmx::c_xml_writer& writer, const char* name = nullptr) const;
+                    """) + entry_points
             protected = ""
         else:
             if self.is_all:
@@ -93,10 +177,12 @@ class ClassEmitter:
                     unsigned int sizeorder() const;
                     """, enumerators=indent(enumerators))
                 members += f"lmx::ct_order_record<elmx_all, {len(self.items)}> m_order;\n"
-            entry_points = """
+            entry_points = render("""
                 lmx::elmx_error marshal(lmx::c_xml_writer& writer, const char* name) const;
                 lmx::elmx_error unmarshal(lmx::c_xml_reader& reader, const std::string& name);
-                """
+                """)
+            if self.cls.kind == "element":
+                entry_points += "lmx::elmx_error unmarshal(lmx::c_xml_reader& reader);\n"
             protected = """
                 void marshal_attributes(lmx::c_xml_writer& writer) const;
                 lmx::elmx_error marshal_child_elements(lmx::c_xml_writer& writer) const;
@@ -108,14 +194,14 @@ class ClassEmitter:
                     lmx::elmx_error unmarshal_attributes_check(lmx::c_xml_reader& reader);
                     """
             protected += """
-                bool unmarshal_body(lmx::c_xml_reader& reader, std::string* name, lmx::elmx_error* error);
-                """
+                bool unmarshal_body(lmx::c_xml_reader& reader, std::string* name, lmx::elmx_error* error$more$);
+                """.replace("$more$", ", bool has_content" if self.is_simple else "")
             protected = "\nprotected:\n" + indent(render(protected))
         return self.r("""
             class $name$ {
             public:
             $nested$$choice_api$    $name$();
-                $name$(const $name$& other);
+            $constructors$    $name$(const $name$& other);
                 $name$& operator=(const $name$& other);
                 virtual ~$name$();
                 void swap($name$& other);
@@ -135,7 +221,8 @@ class ClassEmitter:
             $private$
             $members$};
             """, nested=indent(nested), choice_api=indent(choice_api),
-                      accessors=indent(accessors), entry_points=indent(render(entry_points)),
+                      accessors=indent(accessors), entry_points=indent(entry_points),
+                      constructors=indent(constructors),
                       protected=protected, members=indent(members),
                       private=indent(self.private_declarations()))
 
@@ -151,6 +238,10 @@ class ClassEmitter:
     # The source file.
     def tables(self):
         text = "".join(n.tables() for n in self.nested)
+        text += "".join(e.enum_table() for e in self.attributes + self.items
+                        if hasattr(e, "enum_table"))
+        if self.is_root:
+            text += document_writer(self.cls.cpp_name, self.write_function(), "marshal(writer)")
         if self.schema.strict:
             for emitter in self.attributes + self.items:
                 item = emitter.item
@@ -185,8 +276,11 @@ class ClassEmitter:
                           required=self.content_required(), check=self.check_occurs())
         return text
 
+    def write_function(self):
+        return f"write_{self.cls.flat_name}"
+
     def content_required(self):
-        if self.cls.content_optional:
+        if self.cls.content_optional or self.cls.empty_allowed:
             return "false"
         if self.is_choice:
             return "true"
@@ -260,6 +354,25 @@ class ClassEmitter:
         if self.is_choice:
             text += self.choice_definitions()
         text += self.group_definitions() if self.is_group else self.element_definitions()
+        if self.is_root:
+            text += document_definitions(self.cls.cpp_name, self.write_function()) + self.r("""
+                lmx::elmx_error $q$::unmarshal(lmx::c_xml_reader& reader) {
+                    return lmx::parse_root_document(reader, k_ns_map, {k_file, __LINE__}, *this);
+                }
+
+                lmx::elmx_error $q$::marshal(lmx::c_xml_writer& writer, const char*) const {
+                    return marshal_child_elements(writer);
+                }
+
+                """)
+        if self.cls.kind == "element":
+            text += self.r("""
+                lmx::elmx_error $q$::unmarshal(lmx::c_xml_reader& reader) {
+                    return lmx::parse_document(reader, k_ns_map, $ns_id$, "$element$", {k_file, __LINE__},
+                                               *this);
+                }
+
+                """, ns_id=self.schema.ns_id, element=self.cls.element_name)
         return text
 
     def order_definitions(self):
@@ -349,17 +462,22 @@ class ClassEmitter:
 
             """, cases=indent(cases, 2))
 
+    def write_frame(self):
+        if self.is_simple:
+            return "write_bound_simple_content"
+        return "write_bound_attributes" if self.has_no_content else "write_bound_element"
+
     def element_definitions(self):
         text = self.r("""
             lmx::elmx_error $q$::marshal(lmx::c_xml_writer& writer, const char* name) const {
-                return lmx::write_bound_element(writer, name, k_ns_map, *this);
+                return lmx::$frame$(writer, name, k_ns_map, *this);
             }
 
             lmx::elmx_error $q$::unmarshal(lmx::c_xml_reader& reader, const std::string& name) {
                 return lmx::parse_bound_element(reader, name, k_$flat$_parse, *this);
             }
 
-            """)
+            """, frame=self.write_frame())
         attribute_writes = join(e.write() for e in self.attributes)
         text += self.r("""
             void $q$::marshal_attributes($param$) const {
@@ -413,6 +531,8 @@ class ClassEmitter:
                            param=_param("lmx::c_xml_reader&", "reader", bool(required)),
                            check=indent(check))
         body = ""
+        if self.is_simple:
+            return text + self.body_definition(self.items[0].parse())
         if self.is_choice:
             parse_cases = "".join(f"case {e.item.event}:\n{indent(e.parse())}" for e in self.items)
             body += self.r("""
@@ -442,11 +562,12 @@ class ClassEmitter:
         return text + self.body_definition(body or "return true;\n", bool(body))
 
     def body_definition(self, body, used=True):
+        more = ", bool has_content" if self.is_simple else ""
         return self.r("""
-            bool $q$::unmarshal_body($reader$, $name_param$, $error$) {
+            bool $q$::unmarshal_body($reader$, $name_param$, $error$$more$) {
             $body$}
 
-            """, reader=_param("lmx::c_xml_reader&", "reader", used),
+            """, more=more, reader=_param("lmx::c_xml_reader&", "reader", used),
                       name_param=_param("std::string*", "name", used),
                       error=_param("lmx::elmx_error*", "error", used), body=indent(body))
 
@@ -458,65 +579,35 @@ class DocumentElementEmitter:
         self.cls = cls
         self.schema = schema
         self.v = {"name": cls.cpp_name, "base": cls.base.qualified, "element": cls.element_name,
-                  "ns_id": schema.ns_id}
+                  "ns_id": schema.ns_id, "write": f"write_{cls.element_name}"}
 
     def r(self, template, **extra):
         return render(template, **{**self.v, **extra})
 
     def declaration(self):
+        constructors, document = document_declarations(self.cls.cpp_name)
         return self.r("""
             class $name$ : public $base$ {
             public:
                 $name$();
-                $name$(const char* const file_name, lmx::elmx_error* error);
-                $name$(const char* buffer, unsigned int length, lmx::elmx_error* error);
-                $name$(const std::string& text, lmx::elmx_error* error);
-                $name$(const $name$& other);
+            $constructors$    $name$(const $name$& other);
                 $name$& operator=(const $name$& other);
                 ~$name$() override;
                 void swap($name$& other);
                 void reset();
 
-                lmx::elmx_error unmarshal(const char* const file_name);
-                lmx::elmx_error unmarshal(const char* buffer, unsigned int length);
-                lmx::elmx_error unmarshal(const std::string& text);
-                lmx::elmx_error unmarshal(lmx::c_xml_reader& reader);
-                lmx::elmx_error unmarshal(lmx::c_xml_reader& reader, const std::string& name);
-
-                lmx::elmx_error marshal(const char* const file_name) const;
-                lmx::elmx_error marshal(std::string* text) const;
-                lmx::elmx_error marshal(std::ostream& os) const;
+            $document$    lmx::elmx_error unmarshal(lmx::c_xml_reader& reader, const std::string& name);
                 lmx::elmx_error marshal(lmx::c_xml_writer& writer, const char* name = "$element$") const;
             };
-            """)
+            """, constructors=indent(constructors), document=indent(document))
 
     def tables(self):
-        return self.r("""
-            lmx::elmx_error write_$element$(std::ostream& os, const void* document) {
-                lmx::c_xml_writer writer(os, lmx::c_xml_writer::include_xml_decl, "\\t", "\\n");
-                return static_cast<const $name$*>(document)->marshal(writer, "$element$");
-            }
-
-            """)
+        return document_writer(self.cls.cpp_name, self.v["write"],
+                               f'marshal(writer, "{self.cls.element_name}")')
 
     def definitions(self):
         return self.r("""
             $name$::$name$() = default;
-
-            $name$::$name$(const char* const file_name, lmx::elmx_error* error) {
-                *error = lmx::ELMX_UNDEFINED_ERROR;
-                *error = unmarshal(file_name);
-            }
-
-            $name$::$name$(const char* buffer, unsigned int length, lmx::elmx_error* error) {
-                *error = lmx::ELMX_UNDEFINED_ERROR;
-                *error = unmarshal(buffer, length);
-            }
-
-            $name$::$name$(const std::string& text, lmx::elmx_error* error) {
-                *error = lmx::ELMX_UNDEFINED_ERROR;
-                *error = unmarshal(text);
-            }
 
             $name$::$name$(const $name$& other) = default;
 
@@ -537,21 +628,6 @@ class DocumentElementEmitter:
                 swap(fresh);
             }
 
-            lmx::elmx_error $name$::unmarshal(const char* const file_name) {
-                lmx::c_xml_reader_file reader(file_name);
-                if (!reader.is_open()) return lmx::ELMX_UNABLE_TO_OPEN_FILE;
-                return unmarshal(reader);
-            }
-
-            lmx::elmx_error $name$::unmarshal(const char* buffer, unsigned int length) {
-                lmx::c_xml_reader_memory reader(buffer, length);
-                return unmarshal(reader);
-            }
-
-            lmx::elmx_error $name$::unmarshal(const std::string& text) {
-                return unmarshal(text.data(), static_cast<unsigned int>(text.size()));
-            }
-
             lmx::elmx_error $name$::unmarshal(lmx::c_xml_reader& reader) {
                 return lmx::parse_document(reader, k_ns_map, $ns_id$, "$element$", {k_file, __LINE__},
                                            static_cast<$base$&>(*this));
@@ -561,23 +637,11 @@ class DocumentElementEmitter:
                 return $base$::unmarshal(reader, name);
             }
 
-            lmx::elmx_error $name$::marshal(const char* const file_name) const {
-                return lmx::save_document_file(file_name, write_$element$, this);
-            }
-
-            lmx::elmx_error $name$::marshal(std::string* text) const {
-                return lmx::save_document_string(text, write_$element$, this);
-            }
-
-            lmx::elmx_error $name$::marshal(std::ostream& os) const {
-                return write_$element$(os, this);
-            }
-
             lmx::elmx_error $name$::marshal(lmx::c_xml_writer& writer, const char* name) const {
                 return $base$::marshal(writer, name);
             }
 
-            """)
+            """) + document_definitions(self.cls.cpp_name, self.v["write"])
 
 
 def emitter_for(cls, schema):

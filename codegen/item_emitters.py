@@ -99,6 +99,11 @@ def cpp_escape(text):
     return "".join(out)
 
 
+def literal_constant(enumerator):
+    """The namespace-level wide constant that holds the text of an elmx_enums literal."""
+    return "k_literal" + enumerator[1:]
+
+
 class _EnumMixin:
     """getenum_X and setenum_X of an enumerated simple item."""
 
@@ -110,28 +115,36 @@ class _EnumMixin:
             bool setenum_$X$(elmx_enums value);
             """)
 
+    def enum_table(self):
+        """The item's literals with their codes, in the source file's tables."""
+        if not self.item.enum_codes:
+            return ""
+        rows = "".join(f"{{{name}, {literal_constant(name)}}},\n" for name in self.item.enum_names)
+        return self.r("""
+            const lmx::s_enum_literal $table$[] = {
+            $rows$    {0, nullptr}};
+
+            """, table=self.enum_table_name(), rows=indent(rows))
+
+    def enum_table_name(self):
+        return f"k_{self.owner.flat_name}_{self.item.name}_codes"
+
     def enum_definitions(self):
         if not self.item.enum_codes:
             return ""
-        rows = "".join(f'{{{code}, L"{cpp_escape(literal)}"}},\n'
-                       for code, literal in zip(self.item.enum_codes, self.item.enumeration))
         return self.r("""
             elmx_enums $cls$::getenum_$X$() const {
-                static const lmx::s_enum_literal literals[] = {
-                $rows$    {0, nullptr}};
-                return static_cast<elmx_enums>(lmx::find_enum_code($member$, literals));
+                return static_cast<elmx_enums>(lmx::find_enum_code($member$, $table$));
             }
 
             bool $cls$::setenum_$X$(elmx_enums value) {
-                static const lmx::s_enum_literal literals[] = {
-                $rows$    {0, nullptr}};
-                const wchar_t* literal = lmx::find_enum_literal(value, literals);
+                const wchar_t* literal = lmx::find_enum_literal(value, $table$);
                 if (literal == nullptr) return false;
                 set_$X$(literal);
                 return true;
             }
 
-            """, rows=indent(rows))
+            """, table=self.enum_table_name())
 
 
 class _PresenceMixin:
@@ -228,6 +241,21 @@ class SimpleSingleEmitter(ItemEmitter, _PresenceMixin, _EnumMixin):
         if self.item.occurs == "required":
             return statement
         return self.r("if ($member$_present) $statement$", statement=statement)
+
+
+class TextEmitter(SimpleSingleEmitter):
+    """The text of a simple-content class, named after the class's schema name."""
+
+    def parse(self):
+        return self.r("""
+            *error = lmx::read_simple_content(reader, *name, has_content, $rules$, {k_file, __LINE__},
+                                              &$member$);
+            $member$_present = true;
+            return false;
+            """, rules=self.rules())
+
+    def write(self):
+        return self.r("lmx::write_value(writer(false), $member$);\n")
 
 
 class ComplexSingleEmitter(ItemEmitter, _PresenceMixin):
@@ -784,7 +812,7 @@ class ComplexOptionEmitter(OptionEmitter):
 
     def parse(self):
         return self.r("""
-            *error = get_$X$().unmarshal(reader, *name);
+            *error = m_choice.renew<$option$>().get().unmarshal(reader, *name);
             break;
             """)
 
@@ -838,6 +866,8 @@ def select_emitter(item, owner, schema):
         return ComplexOptionEmitter(item, owner, schema)
     if item.form == "attribute":
         return SimpleSingleEmitter(item, owner, schema)
+    if item.form == "text":
+        return TextEmitter(item, owner, schema)
     if item.form == "all":
         if value_kind == "empty":
             return AllFlagEmitter(item, owner, schema)

@@ -70,7 +70,7 @@ BUILTIN_TYPES = {
 @dataclass
 class Item:
     name: str  # the XML name, also the accessor stem
-    form: str  # attribute, element, group, option
+    form: str  # attribute, element, group, option, all, text (simple content)
     occurs: str  # required, optional, list
     min_occurs: int = 1
     max_occurs: Optional[int] = 1
@@ -80,6 +80,7 @@ class Item:
     fixed: Optional[str] = None
     enumeration: List[str] = field(default_factory=list)
     enum_codes: List[int] = field(default_factory=list)  # the elmx_enums code of each literal
+    enum_names: List[str] = field(default_factory=list)  # the enumerator of each literal
     event: Optional[int] = None
     ns_id: int = 1
     untested: bool = False  # a required item that is_occurs_ok leaves to the parse
@@ -94,7 +95,7 @@ class Item:
 class BoundClass:
     cpp_name: str  # c_property_2
     schema_name: str  # the name in error reports: the type's, or the element's for anonymous types
-    kind: str  # type, element, local, group
+    kind: str  # type, element, local, group, root (the choice over the global elements)
     content: str  # sequence, all, choice, simple
     attributes: List[Item] = field(default_factory=list)
     items: List[Item] = field(default_factory=list)
@@ -104,6 +105,7 @@ class BoundClass:
     element_name: Optional[str] = None  # global elements
     file_stem: str = ""  # the top-level type whose source file holds the class
     content_optional: bool = False
+    empty_allowed: bool = False  # an empty element is accepted although the content is required
     line: int = 0
 
     @property
@@ -120,13 +122,14 @@ class Schema:
     file_name: str
     namespace: str  # the C++ namespace
     file_prefix: str  # Generated/<prefix>-<Type>
-    root_file: str  # the file of the document root
+    root_file: Optional[str]  # the global element that is the document root; None: a c_root choice
+    single_file: bool  # every class in Generated/<prefix>.h/.cpp instead of one pair per type
     strict: bool
     target_namespace: Optional[str]
     ns_id: int  # namespace id of the schema's elements: 1000, or 1 without a target namespace
     classes: List[BoundClass] = field(default_factory=list)  # top-level, in generation order
     elements: List[BoundClass] = field(default_factory=list)  # global elements
-    enum_constants: List[tuple] = field(default_factory=list)  # (enumerator, literal), code = index + 1
+    enum_constants: List[tuple] = field(default_factory=list)  # (enumerator, literal, code)
 
 
 class _Builder:
@@ -142,6 +145,7 @@ class _Builder:
         self.events = {}
         self.next_event = int(root.binding("firstEvent", FIRST_TABLE_EVENT))
         self.qualified_locals = root.get("elementFormDefault") == "qualified"
+        self.global_elements = {}
 
     def error(self, node, message):
         return node.error(message)
@@ -155,15 +159,18 @@ class _Builder:
         parsing = root.binding("parsing", "lenient")
         if parsing not in ("strict", "lenient"):
             raise root.error(f"parsing must be 'strict' or 'lenient', not '{parsing}'")
+        layout = root.binding("layout", "per-type")
+        if layout not in ("single", "per-type"):
+            raise root.error(f"layout must be 'single' or 'per-type', not '{layout}'")
         target = root.get("targetNamespace")
-        schema = Schema(root.file_name, namespace, prefix, root.binding("rootFile", prefix),
-                        parsing == "strict", target, 1000 if target else 1)
+        schema = Schema(root.file_name, namespace, prefix, root.binding("rootFile"),
+                        layout == "single", parsing == "strict", target, 1000 if target else 1)
         self.schema = schema
         for node in root.xs_children():
             if node.tag in ("complexType", "group", "simpleType", "element"):
                 name = node.require("name")
                 table = {"complexType": self.types, "group": self.groups,
-                         "simpleType": self.simple_types, "element": {}}[node.tag]
+                         "simpleType": self.simple_types, "element": self.global_elements}[node.tag]
                 if name in table:
                     raise node.error(f"'{name}' is defined twice")
                 table[name] = node
@@ -173,7 +180,23 @@ class _Builder:
             self.taken_names.add(f"c_{node.require('name')}")
         for node in root.xs_children("complexType", "group", "element"):
             schema.classes.append(self.top_level_class(node))
+        if schema.root_file is None:
+            schema.classes.append(self.root_class())
         return schema
+
+    def root_class(self):
+        """The document root of a schema with several global elements: a choice whose options are
+        the global elements in schema order, each held as its class (a named type's class for an
+        element of a named type)."""
+        root = BoundClass("c_root", "root", "root", "choice", file_stem="", line=self.root.line)
+        for element in self.schema.elements:
+            held = element.base or element
+            item = Item(element.element_name, "option", "required", cls=held, line=element.line,
+                        ns_id=self.schema.ns_id, event=self.event_for(element.element_name))
+            root.items.append(item)
+        if not root.items:
+            raise self.root.error("a document root needs at least one global element")
+        return root
 
     def top_level_class(self, node):
         name = node.require("name")
@@ -184,6 +207,8 @@ class _Builder:
         return self.global_element_class(node, name)
 
     def global_element_class(self, node, name):
+        # The element's name takes its event code before the names inside its anonymous type.
+        self.event_for(name)
         type_name = node.get("type")
         if type_name:
             base = self.named_type_class(node, type_name)
@@ -192,12 +217,34 @@ class _Builder:
             cls = BoundClass(f"c_{name}", base.schema_name, "element", base.content,
                              base=base, element_name=name, file_stem=name, line=node.line)
         else:
-            complex_type = self.single(node, "complexType")
-            cls = self.complex_class(complex_type, f"c_{name}", name, "element", None, name)
-            cls.element_name = name
-        self.event_for(name)
+            cls = self.anonymous_element_class(node, name)
+            self.complex_class(self.single(node, "complexType"), f"c_{name}", name, "element",
+                               None, name)
         self.schema.elements.append(cls)
         return cls
+
+    def anonymous_element_class(self, node, name):
+        """The class of a global element with an anonymous type, made before its turn when an
+        element reference meets it first."""
+        complex_type = self.single(node, "complexType")
+        cls = self.shell(complex_type, name, "element", "sequence")
+        cls.element_name = name
+        return cls
+
+    def referenced_element(self, node):
+        """The class that a global element reference holds: the element's own class, or its named
+        type's class."""
+        name = node.require("ref").split(":")[-1]
+        if name not in self.global_elements:
+            raise node.error(f"unknown global element '{name}'")
+        element = self.global_elements[name]
+        type_name = element.get("type")
+        if type_name:
+            held = self.named_type_class(element, type_name)
+            if held is None:
+                raise node.error(f"global element '{name}' must have a complex type")
+            return name, held
+        return name, self.anonymous_element_class(element, name)
 
     def named_type_class(self, node, type_name):
         """The class of a named complex type, or None for a simple type. A type met before its
@@ -237,6 +284,11 @@ class _Builder:
             cls = BoundClass(cpp_name, schema_name, kind, "sequence", outer=outer,
                              file_stem=file_stem, line=node.line)
             self.class_of[key] = cls
+        cls.empty_allowed = node.binding("mayBeEmpty") == "true"
+        simple_content = node.xs_children("simpleContent")
+        if simple_content:
+            self.simple_content(simple_content[0], cls)
+            return cls
         # Attributes first: they come before the content in the element and in the name tables.
         for child in node.xs_children("attribute"):
             cls.attributes.append(self.attribute_item(child))
@@ -250,6 +302,18 @@ class _Builder:
             else:
                 raise child.error(f"xs:{child.tag} in a complex type is not supported yet")
         return cls
+
+    def simple_content(self, node, cls):
+        """A text with attributes: the text is an item named after the class's schema name."""
+        extension = self.single(node, "extension")
+        for child in extension.xs_children("attribute"):
+            cls.attributes.append(self.attribute_item(child))
+        cls.content = "simple"
+        text = Item(cls.schema_name, "text", "required", line=extension.line)
+        self.simple_value(extension, text, extension.require("base"))
+        if text.value.kind in ("raw", "empty"):
+            raise extension.error("simple content must have a simple type")
+        cls.items.append(text)
 
     def content(self, node, cls):
         cls.content = node.tag
@@ -291,7 +355,11 @@ class _Builder:
         use = node.get("use", "optional")
         item = Item(name, "attribute", "required" if use == "required" else "optional",
                     line=node.line)
-        self.simple_value(node, item, node.get("type", "xs:string"))
+        anonymous = node.xs_children("simpleType")
+        if anonymous:
+            self.simple_value(anonymous[0], item, None)
+        else:
+            self.simple_value(node, item, node.get("type", "xs:string"))
         if item.value.kind in ("raw", "empty"):
             raise node.error(f"attribute '{name}' must have a simple type")
         item.default = node.get("default")
@@ -310,14 +378,18 @@ class _Builder:
 
     def element_item(self, node, owner):
         if node.get("ref"):
-            raise node.error("element references are not supported yet")
-        name = node.require("name")
-        item = Item(name, "element", "required", line=node.line,
-                    ns_id=self.schema.ns_id if self.qualified_locals else 1)
+            name, held = self.referenced_element(node)
+            item = Item(name, "element", "required", cls=held, line=node.line,
+                        ns_id=self.schema.ns_id)
+        else:
+            name = node.require("name")
+            item = Item(name, "element", "required", line=node.line,
+                        ns_id=self.schema.ns_id if self.qualified_locals else 1)
         self.occurs(node, item)
         item.event = self.event_for(name)
         item.untested = node.binding("untested") == "true"
-        self.element_value(node, item, owner)
+        if item.cls is None:
+            self.element_value(node, item, owner)
         return item
 
     def option_item(self, node, owner):
@@ -343,6 +415,7 @@ class _Builder:
                 return
             item.cls = self.complex_class(complex_type, self.nested_name(item.name, node),
                                           item.name, "local", owner, owner_file(owner))
+            item.cls.empty_allowed |= node.binding("mayBeEmpty") == "true"
             owner.nested.append(item.cls)
             return
         if anonymous:
@@ -382,26 +455,47 @@ class _Builder:
         facets = restriction.xs_children("enumeration")
         if facets:
             item.enumeration = [e.require("value") for e in facets]
-            item.enum_codes = self.enum_codes(restriction, item.enumeration)
+            item.enum_names, item.enum_codes = self.enum_codes(restriction, facets)
         self.simple_value(restriction, item, restriction.require("base"))
 
-    def enum_codes(self, restriction, literals):
-        """The elmx_enums codes of a restriction's literals, numbered once per restriction in the
-        order they are met."""
+    def enum_codes(self, restriction, facets):
+        """The elmx_enums enumerators and codes of a restriction's literals, made once per
+        restriction. A literal's code is its b:code annotation, or the next after the highest code
+        so far; a literal given the code of the same literal elsewhere shares its constant."""
         key = id(restriction)
         if key not in self.enum_of:
-            taken = {name for name, _ in self.schema.enum_constants}
-            codes = []
-            for literal in literals:
-                base = "e_" + (re.sub(r"\W", "_", literal, flags=re.ASCII) or "empty")
-                name, suffix = base, 2
-                while name in taken:
-                    name, suffix = f"{base}_{suffix}", suffix + 1
-                taken.add(name)
-                self.schema.enum_constants.append((name, literal))
-                codes.append(len(self.schema.enum_constants))
-            self.enum_of[key] = codes
+            constants = self.schema.enum_constants
+            names, codes = [], []
+            for facet in facets:
+                literal = facet.require("value")
+                annotated = facet.binding("code")
+                try:
+                    code = int(annotated) if annotated is not None else \
+                        max((c for _, _, c in constants), default=0) + 1
+                except ValueError:
+                    raise facet.error(f"b:code '{annotated}' is not a number") from None
+                if code < 1:
+                    raise facet.error("b:code must be 1 or more")
+                same = [(n, text) for n, text, c in constants if c == code]
+                if same and same[0][1] != literal:
+                    raise facet.error(f"code {code} is already the code of '{same[0][1]}'")
+                if same:
+                    name = same[0][0]
+                else:
+                    name = self.enumerator_name(literal)
+                    constants.append((name, literal, code))
+                names.append(name)
+                codes.append(code)
+            self.enum_of[key] = (names, codes)
         return self.enum_of[key]
+
+    def enumerator_name(self, literal):
+        taken = {name for name, _, _ in self.schema.enum_constants}
+        base = "e_" + (re.sub(r"\W", "_", literal, flags=re.ASCII) or "empty")
+        name, suffix = base, 2
+        while name in taken:
+            name, suffix = f"{base}_{suffix}", suffix + 1
+        return name
 
     def single(self, node, *tags):
         children = node.xs_children(*tags)

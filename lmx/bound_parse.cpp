@@ -185,13 +185,19 @@ elmx_error parse_element(c_xml_reader& reader, const std::string& name, const s_
     return c_element_parse(reader, name, info, steps).run();
 }
 
-elmx_error find_document_element(c_xml_reader& reader, int ns_id, const char* local_name,
-                                 std::string* name, s_call_site site) {
+elmx_error read_document_element(c_xml_reader& reader, std::string* name, s_call_site site) {
     elmx_error error = ELMX_OK;
     reader.get_element_event(nullptr, &error, name);
     if (error != ELMX_OK) return report_fatal(reader, error, *name, site);
     if (reader.get_current_event() != ELXP_NAME)
         return report_fatal(reader, ELMX_ELEMENT_NOT_FOUND, *name, site);
+    return ELMX_OK;
+}
+
+elmx_error find_document_element(c_xml_reader& reader, int ns_id, const char* local_name,
+                                 std::string* name, s_call_site site) {
+    const elmx_error error = read_document_element(reader, name, site);
+    if (error != ELMX_OK) return error;
     if (reader.get_element_ns_id() != ns_id || reader.get_local_name() != local_name)
         return report(reader, ELMX_ELEMENT_NOT_FOUND, *name, site);
     return ELMX_OK;
@@ -379,6 +385,14 @@ elmx_error read_element_text(c_xml_reader& reader, const std::string& item, elmx
     if (reader.get_simple_type_value(item, mode, text, &error, &is_empty)) return ELMX_OK;
     return report_fatal(reader, error != ELMX_OK ? error : ELMX_UNABLE_TO_READ_ELEMENT_VALUE, item,
                         site);
+}
+
+elmx_error read_simple_content_text(c_xml_reader& reader, const std::string& item,
+                                    bool has_content, elmx_whitespace mode, std::string* text,
+                                    s_call_site site) {
+    text->clear();
+    if (!has_content || reader.get_element_value(text, mode, true)) return ELMX_OK;
+    return report_fatal(reader, ELMX_UNABLE_TO_READ_ELEMENT_VALUE, item, site);
 }
 
 elmx_error read_raw_element(c_xml_reader& reader, const std::string& item, std::string* text,

@@ -195,6 +195,38 @@ elmx_error parse_document(c_xml_reader& reader, const s_ns_map* ns_map, int ns_i
     return object.unmarshal(reader, name);
 }
 
+// Reads the outermost element of a document; leaves its qualified name in *name.
+elmx_error read_document_element(c_xml_reader& reader, std::string* name, s_call_site site);
+
+// Loads a document whose outermost element is one of several global elements into a root choice,
+// whose group parse selects the matching option (or reports an unknown element).
+template <typename Root>
+elmx_error parse_root_document(c_xml_reader& reader, const s_ns_map* ns_map, s_call_site site,
+                               Root& root) {
+    reader.set_ns_map(ns_map);
+    c_xml_reader_local scope(reader);
+    std::string name;
+    elmx_error error = read_document_element(reader, &name, site);
+    if (error != ELMX_OK) return error;
+    root.unmarshal(reader, &name, &error);
+    return error;
+}
+
+// The entry points of a document class that open a reader over a file or a buffer and load
+// the document through its unmarshal(reader).
+template <typename Document>
+elmx_error load_document_file(const char* file_name, Document& document) {
+    c_xml_reader_file reader(file_name);
+    if (!reader.is_open()) return ELMX_UNABLE_TO_OPEN_FILE;
+    return document.unmarshal(reader);
+}
+
+template <typename Document>
+elmx_error load_document_buffer(const char* buffer, unsigned int length, Document& document) {
+    c_xml_reader_memory reader(buffer, length);
+    return document.unmarshal(reader);
+}
+
 // True when the current element is one of a model group's options; otherwise the current event is
 // left as it was.
 bool is_group_member(c_xml_reader& reader, const s_event_map* options);
@@ -297,16 +329,41 @@ elmx_error read_attribute(c_xml_reader& reader, const char* item, const s_value_
     return ELMX_OK;
 }
 
+// Checks and converts an element's text.
+template <typename T>
+elmx_error take_element_value(c_xml_reader& reader, const std::string& text,
+                              const std::string& item, const s_value_rules& rules,
+                              s_call_site site, T* out) {
+    const elmx_error error = take_value(reader, text, item, site, out);
+    if (error != ELMX_OK) return error;
+    if (rules.enumeration) return check_enumerated(reader, text, rules.enumeration, item, site);
+    return ELMX_OK;
+}
+
 // A simple-typed child element: reads, checks and converts its value.
 template <typename T>
 elmx_error read_element(c_xml_reader& reader, const std::string& item, const s_value_rules& rules,
                         s_call_site site, T* out) {
     std::string& text = reader.get_value_buffer();
-    elmx_error error = read_element_text(reader, item, rules.whitespace, &text, site);
+    const elmx_error error = read_element_text(reader, item, rules.whitespace, &text, site);
     if (error != ELMX_OK) return error;
-    if ((error = take_value(reader, text, item, site, out)) != ELMX_OK) return error;
-    if (rules.enumeration) return check_enumerated(reader, text, rules.enumeration, item, site);
-    return ELMX_OK;
+    return take_element_value(reader, text, item, rules, site, out);
+}
+
+// The text of a simple-content element whose start tag has been read, up to its end tag; an
+// element closed by its start tag has an empty text.
+elmx_error read_simple_content_text(c_xml_reader& reader, const std::string& item,
+                                    bool has_content, elmx_whitespace mode, std::string* text,
+                                    s_call_site site);
+
+template <typename T>
+elmx_error read_simple_content(c_xml_reader& reader, const std::string& item, bool has_content,
+                               const s_value_rules& rules, s_call_site site, T* out) {
+    std::string& text = reader.get_value_buffer();
+    const elmx_error error =
+        read_simple_content_text(reader, item, has_content, rules.whitespace, &text, site);
+    if (error != ELMX_OK) return error;
+    return take_element_value(reader, text, item, rules, site, out);
 }
 
 }  // namespace lmx

@@ -21,12 +21,39 @@ void write_empty_element(c_xml_writer& writer, const char* name) {
     writer(true) << '<' << name << "/>" << writer.endl();
 }
 
-elmx_error write_element(c_xml_writer& writer, const char* name, const s_ns_map* ns_map,
-                         const c_bound_write& parts) {
+namespace {
+
+// `<name`, the namespace declarations on the outermost element only, and the attributes.
+void write_start_tag(c_xml_writer& writer, const char* name, const s_ns_map* ns_map,
+                     const c_bound_write& parts) {
     writer(true) << '<' << name;
     writer.conditionally_select_ns_map(ns_map);
     writer.conditionally_write_ns_attrs(false);
     parts.attributes(writer);
+}
+
+}  // namespace
+
+elmx_error write_simple_content_element(c_xml_writer& writer, const char* name,
+                                        const s_ns_map* ns_map, const c_bound_write& parts) {
+    write_start_tag(writer, name, ns_map, parts);
+    writer(false) << '>';
+    const elmx_error error = parts.content(writer);
+    if (error != ELMX_OK) return error;
+    writer(false) << "</" << name << '>' << writer.endl();
+    return ELMX_OK;
+}
+
+elmx_error write_attributes_element(c_xml_writer& writer, const char* name,
+                                    const s_ns_map* ns_map, const c_bound_write& parts) {
+    write_start_tag(writer, name, ns_map, parts);
+    writer(false) << "/>" << writer.endl();
+    return ELMX_OK;
+}
+
+elmx_error write_element(c_xml_writer& writer, const char* name, const s_ns_map* ns_map,
+                         const c_bound_write& parts) {
+    write_start_tag(writer, name, ns_map, parts);
     writer(false) << '>' << writer.endl();
     writer.indent();
     const elmx_error error = parts.content(writer);

@@ -151,26 +151,29 @@ private:
 // element only, attributes, the content indented one level, end tag.
 elmx_error write_element(c_xml_writer& writer, const char* name, const s_ns_map* ns_map,
                          const c_bound_write& parts);
-// An element with simple content: the text between the tags on one line.
-template <typename T>
+// An element with simple content: the text (the content part) between the tags on one line.
 elmx_error write_simple_content_element(c_xml_writer& writer, const char* name,
-                                        const s_ns_map* ns_map, const c_bound_write& parts,
-                                        const T& text) {
-    writer(true) << '<' << name;
-    writer.conditionally_select_ns_map(ns_map);
-    writer.conditionally_write_ns_attrs(false);
-    parts.attributes(writer);
-    std::ostream& os = writer(false);
-    os << '>';
-    write_value(os, text);
-    os << "</" << name << '>' << writer.endl();
-    return ELMX_OK;
-}
+                                        const s_ns_map* ns_map, const c_bound_write& parts);
+// An element with attributes and no content model: `<name attributes/>`.
+elmx_error write_attributes_element(c_xml_writer& writer, const char* name,
+                                    const s_ns_map* ns_map, const c_bound_write& parts);
 
 template <typename C>
 elmx_error write_bound_element(c_xml_writer& writer, const char* name, const s_ns_map* ns_map,
                                const C& object) {
     return write_element(writer, name, ns_map, ct_bound_write<C>(object));
+}
+
+template <typename C>
+elmx_error write_bound_simple_content(c_xml_writer& writer, const char* name,
+                                      const s_ns_map* ns_map, const C& object) {
+    return write_simple_content_element(writer, name, ns_map, ct_bound_write<C>(object));
+}
+
+template <typename C>
+elmx_error write_bound_attributes(c_xml_writer& writer, const char* name, const s_ns_map* ns_map,
+                                  const C& object) {
+    return write_attributes_element(writer, name, ns_map, ct_bound_write<C>(object));
 }
 
 // Writes a document into the file through a temporary file in the same directory that replaces

@@ -29,6 +29,13 @@ public:
         if (m_slot.index() != Option) m_slot.template emplace<Option>();
         return std::get<Option>(m_slot);
     }
+    // A fresh default value for the option, whichever option was chosen before; what a parse
+    // selects, so that a second document never merges into the first.
+    template <std::size_t Option>
+    auto& renew() {
+        m_slot.template emplace<Option>();
+        return std::get<Option>(m_slot);
+    }
     // Requires chosen() == Option.
     template <std::size_t Option>
     const auto& get() const {

@@ -30,6 +30,14 @@ CASES = [
      '    </xs:sequence>\n  </xs:complexType>\n', 8, "mismatched"),
     ('  <xs:complexType name="T"/>\n  <xs:complexType name="T"/>\n  <xs:element name="doc" type="T"/>\n',
      6, "twice"),
+    ('  <xs:complexType name="T">\n    <xs:sequence>\n      <xs:element ref="Nowhere"/>\n'
+     '    </xs:sequence>\n  </xs:complexType>\n  <xs:element name="doc" type="T"/>\n',
+     7, "Nowhere"),
+    ('  <xs:simpleType name="E">\n    <xs:restriction base="xs:string">\n'
+     '      <xs:enumeration value="a" b:code="3"/>\n      <xs:enumeration value="b" b:code="3"/>\n'
+     '    </xs:restriction>\n  </xs:simpleType>\n  <xs:complexType name="T">\n'
+     '    <xs:attribute name="e" type="E"/>\n  </xs:complexType>\n  <xs:element name="doc" type="T"/>\n',
+     8, "already the code of 'a'"),
 ]
 
 

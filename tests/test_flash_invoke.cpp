@@ -9,6 +9,7 @@
 #include <string>
 
 #include "Generated/flash-invoke.h"
+#include "saved_documents.h"
 
 using namespace flash_lmx;
 using lmx::elmx_error;
@@ -23,30 +24,14 @@ std::string saved(const c_invoke& invoke) {
     return text;
 }
 
-std::string schema_path() {
-    const std::string data = LMX_TEST_DATA_DIR;
-    return data.substr(0, data.rfind("/tests/")) + "/schemas/flash.xsd";
-}
-
 std::string temporary_path(const std::string& name) {
-    return ::testing::TempDir() + "flash_invoke_" + name;
+    return lmx_test::temporary_path("flash_invoke_" + name);
 }
 
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using lmx_test::read_file;
 
-// Every document the library writes must satisfy the schema it was generated from.
 void expect_valid(const std::string& document) {
-    const std::string path = temporary_path("validate.xml");
-    std::ofstream(path, std::ios::binary) << document;
-    const std::string command =
-        "xmllint --noout --schema '" + schema_path() + "' '" + path + "' >/dev/null 2>&1";
-    EXPECT_EQ(std::system(command.c_str()), 0) << document;
-    std::remove(path.c_str());
+    lmx_test::expect_valid(document, "flash.xsd");
 }
 
 struct s_load {

@@ -1,0 +1,41 @@
+// What the document suites share: temporary files, and validation of every saved document
+// against the schema file it was generated from.
+#ifndef LMX_TESTS_SAVED_DOCUMENTS_H
+#define LMX_TESTS_SAVED_DOCUMENTS_H
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace lmx_test {
+
+inline std::string temporary_path(const std::string& name) {
+    return ::testing::TempDir() + name;
+}
+
+inline std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// schema_file is a file name in the repository's schemas folder.
+inline void expect_valid(const std::string& document, const std::string& schema_file) {
+    const std::string data = LMX_TEST_DATA_DIR;
+    const std::string schema = data.substr(0, data.rfind("/tests/")) + "/schemas/" + schema_file;
+    const std::string path = temporary_path(schema_file + ".validate.xml");
+    std::ofstream(path, std::ios::binary) << document;
+    const std::string command =
+        "xmllint --noout --schema '" + schema + "' '" + path + "' >/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << document;
+    std::remove(path.c_str());
+}
+
+}  // namespace lmx_test
+
+#endif  // LMX_TESTS_SAVED_DOCUMENTS_H
