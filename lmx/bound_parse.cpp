@@ -250,10 +250,8 @@ elmx_error take_value(c_xml_reader&, const std::string& text, const std::string&
 
 elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
                       s_call_site site, bool* out) {
-    if (!is_valid_bool(text)) {
-        const elmx_error error = report(reader, ELMX_BAD_VALUE_FORMAT, item, site);
-        if (error != ELMX_OK) return error;
-    }
+    const elmx_error error = check_format(reader, is_valid_bool(text), item, site);
+    if (error != ELMX_OK) return error;
     convert(out, text);
     return ELMX_OK;
 }
@@ -294,66 +292,24 @@ elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::
 
 elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
                       s_call_site site, double* out) {
-    if (!is_valid_float(text)) {
-        const elmx_error error = report(reader, ELMX_BAD_VALUE_FORMAT, item, site);
-        if (error != ELMX_OK) return error;
-    }
+    const elmx_error error = check_format(reader, is_valid_float(text), item, site);
+    if (error != ELMX_OK) return error;
     convert(out, text);
     return ELMX_OK;
 }
 
-namespace {
-
-// The value classes take any text; the format check comes first.
-template <typename T>
-elmx_error take_checked(c_xml_reader& reader, const std::string& text, const std::string& item,
-                        s_call_site site, bool valid, T* out) {
-    if (!valid) {
-        const elmx_error error = report(reader, ELMX_BAD_VALUE_FORMAT, item, site);
-        if (error != ELMX_OK) return error;
-    }
+elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
+                      s_call_site site, c_big_int* out) {
+    const elmx_error error = check_format(reader, is_valid_integer(text), item, site);
+    if (error != ELMX_OK) return error;
     *out = text;
     return ELMX_OK;
 }
 
-}  // namespace
-
-elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
-                      s_call_site site, c_big_int* out) {
-    return take_checked(reader, text, item, site, is_valid_integer(text), out);
-}
-
-elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
-                      s_call_site site, c_decimal* out) {
-    return take_checked(reader, text, item, site, c_decimal::is_valid(text), out);
-}
-
-elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
-                      s_call_site site, c_duration* out) {
-    return take_checked(reader, text, item, site, c_duration::is_valid(text), out);
-}
-
-elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
-                      s_call_site site, c_datetime* out) {
-    return take_checked(reader, text, item, site, c_datetime::is_valid(text), out);
-}
-
-elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
-                      s_call_site site, c_date* out) {
-    return take_checked(reader, text, item, site, c_date::is_valid(text), out);
-}
-
-elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
-                      s_call_site site, c_time* out) {
-    return take_checked(reader, text, item, site, c_time::is_valid(text), out);
-}
-
 elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
                       s_call_site site, c_binary* out) {
-    if (!c_binary::is_valid_base64(text)) {
-        const elmx_error error = report(reader, ELMX_BAD_VALUE_FORMAT, item, site);
-        if (error != ELMX_OK) return error;
-    }
+    const elmx_error error = check_format(reader, c_binary::is_valid_base64(text), item, site);
+    if (error != ELMX_OK) return error;
     out->from_base64(text);
     return ELMX_OK;
 }
@@ -387,9 +343,8 @@ elmx_error read_element_text(c_xml_reader& reader, const std::string& item, elmx
                         site);
 }
 
-elmx_error read_simple_content_text(c_xml_reader& reader, const std::string& item,
-                                    bool has_content, elmx_whitespace mode, std::string* text,
-                                    s_call_site site) {
+elmx_error read_simple_content_text(c_xml_reader& reader, const std::string& item, bool has_content,
+                                    elmx_whitespace mode, std::string* text, s_call_site site) {
     text->clear();
     if (!has_content || reader.get_element_value(text, mode, true)) return ELMX_OK;
     return report_fatal(reader, ELMX_UNABLE_TO_READ_ELEMENT_VALUE, item, site);

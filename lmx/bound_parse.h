@@ -269,19 +269,25 @@ elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::
                       s_call_site site, double* out);
 elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
                       s_call_site site, c_big_int* out);
-elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
-                      s_call_site site, c_decimal* out);
-elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
-                      s_call_site site, c_duration* out);
-elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
-                      s_call_site site, c_datetime* out);
-elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
-                      s_call_site site, c_date* out);
-elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
-                      s_call_site site, c_time* out);
 // Base64 text.
 elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
                       s_call_site site, c_binary* out);
+
+// The format check: ELMX_OK for a valid text, else the handler's answer to ELMX_BAD_VALUE_FORMAT.
+inline elmx_error check_format(c_xml_reader& reader, bool valid, const std::string& item,
+                               s_call_site site) {
+    return valid ? ELMX_OK : report(reader, ELMX_BAD_VALUE_FORMAT, item, site);
+}
+
+// Value classes that judge their own text (decimals, durations, dates and times).
+template <typename T>
+elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
+                      s_call_site site, T* out) {
+    const elmx_error error = check_format(reader, T::is_valid(text), item, site);
+    if (error != ELMX_OK) return error;
+    *out = text;
+    return ELMX_OK;
+}
 
 // Enumerated and fixed values: the text must equal one of the literals (a null-ended list).
 elmx_error check_enumerated(c_xml_reader& reader, const std::string& text,
@@ -332,8 +338,8 @@ elmx_error read_attribute(c_xml_reader& reader, const char* item, const s_value_
 // Checks and converts an element's text.
 template <typename T>
 elmx_error take_element_value(c_xml_reader& reader, const std::string& text,
-                              const std::string& item, const s_value_rules& rules,
-                              s_call_site site, T* out) {
+                              const std::string& item, const s_value_rules& rules, s_call_site site,
+                              T* out) {
     const elmx_error error = take_value(reader, text, item, site, out);
     if (error != ELMX_OK) return error;
     if (rules.enumeration) return check_enumerated(reader, text, rules.enumeration, item, site);
@@ -352,9 +358,8 @@ elmx_error read_element(c_xml_reader& reader, const std::string& item, const s_v
 
 // The text of a simple-content element whose start tag has been read, up to its end tag; an
 // element closed by its start tag has an empty text.
-elmx_error read_simple_content_text(c_xml_reader& reader, const std::string& item,
-                                    bool has_content, elmx_whitespace mode, std::string* text,
-                                    s_call_site site);
+elmx_error read_simple_content_text(c_xml_reader& reader, const std::string& item, bool has_content,
+                                    elmx_whitespace mode, std::string* text, s_call_site site);
 
 template <typename T>
 elmx_error read_simple_content(c_xml_reader& reader, const std::string& item, bool has_content,
