@@ -147,6 +147,34 @@ class _EnumMixin:
             """, table=self.enum_table_name())
 
 
+class _ComplexAccessorsMixin:
+    """get_X, its const form and assign_X of a complex item; each storage kind supplies only the
+    statements that reach the object."""
+
+    def complex_declarations(self):
+        return self.r("""
+            $C$& get_$X$();
+            const $C$& get_$X$() const;
+            $C$& assign_$X$(const $C$& value);
+            """)
+
+    def complex_definitions(self, get_statements, const_get_statement):
+        reach = "\n    ".join(self.r(statement).rstrip("\n") for statement in get_statements)
+        return self.r("""
+            $C$& $cls$::get_$X$() {
+                $reach$
+            }
+
+            const $C$& $cls$::get_$X$() const {
+                $const_reach$
+            }
+
+            $C$& $cls$::assign_$X$(const $C$& value) {
+                return get_$X$() = value;
+            }
+            """, reach=reach, const_reach=self.r(const_get_statement).rstrip("\n"))
+
+
 class _PresenceMixin:
     """Single items whose presence is a flag."""
 
@@ -258,18 +286,14 @@ class TextEmitter(SimpleSingleEmitter):
         return self.r("lmx::write_value(writer(false), $member$);\n")
 
 
-class ComplexSingleEmitter(ItemEmitter, _PresenceMixin):
+class ComplexSingleEmitter(ItemEmitter, _PresenceMixin, _ComplexAccessorsMixin):
     """A complex-typed element of a sequence, embedded in its parent."""
 
     def members(self):
         return self.r("$C$ $member$;\n") + self.presence_members()
 
     def declarations(self):
-        text = self.r("""
-            $C$& get_$X$();
-            const $C$& get_$X$() const;
-            $C$& assign_$X$(const $C$& value);
-            """)
+        text = self.complex_declarations()
         if self.item.occurs == "optional":
             text += self.r("""
                 bool isset_$X$() const;
@@ -278,20 +302,8 @@ class ComplexSingleEmitter(ItemEmitter, _PresenceMixin):
         return text
 
     def definitions(self):
-        text = self.r("""
-            $C$& $cls$::get_$X$() {
-                $member$_present = true;
-                return $member$;
-            }
-
-            const $C$& $cls$::get_$X$() const {
-                return $member$;
-            }
-
-            $C$& $cls$::assign_$X$(const $C$& value) {
-                return get_$X$() = value;
-            }
-            """)
+        text = self.complex_definitions(["$member$_present = true;", "return $member$;"],
+                                        "return $member$;")
         if self.item.occurs == "optional":
             text += self.r("""
                 bool $cls$::isset_$X$() const {
@@ -491,18 +503,14 @@ class GroupListEmitter(ComplexListEmitter):
             """)
 
 
-class GroupSingleEmitter(ItemEmitter):
+class GroupSingleEmitter(ItemEmitter, _ComplexAccessorsMixin):
     """A single model-group reference, held through an owned pointer created on first need."""
 
     def members(self):
         return self.r("lmx::ct_owned<$C$> $member$;\n")
 
     def declarations(self):
-        text = self.r("""
-            $C$& get_$X$();
-            const $C$& get_$X$() const;
-            $C$& assign_$X$(const $C$& value);
-            """)
+        text = self.complex_declarations()
         if self.item.occurs == "optional":
             text += self.r("""
                 bool isset_$X$() const;
@@ -511,19 +519,7 @@ class GroupSingleEmitter(ItemEmitter):
         return text
 
     def definitions(self):
-        text = self.r("""
-            $C$& $cls$::get_$X$() {
-                return $member$.get();
-            }
-
-            const $C$& $cls$::get_$X$() const {
-                return $member$.get();
-            }
-
-            $C$& $cls$::assign_$X$(const $C$& value) {
-                return get_$X$() = value;
-            }
-            """)
+        text = self.complex_definitions(["return $member$.get();"], "return $member$.get();")
         if self.item.occurs == "optional":
             text += self.r("""
                 bool $cls$::isset_$X$() const {
@@ -656,33 +652,16 @@ class AllSimpleEmitter(AllMemberEmitter, _EnumMixin):
             """)
 
 
-class AllComplexEmitter(AllMemberEmitter):
+class AllComplexEmitter(AllMemberEmitter, _ComplexAccessorsMixin):
     def members(self):
         return self.r("$C$ $member$;\n")
 
     def declarations(self):
-        return self.r("""
-            $C$& get_$X$();
-            const $C$& get_$X$() const;
-            $C$& assign_$X$(const $C$& value);
-            """) + self.presence_declarations()
+        return self.complex_declarations() + self.presence_declarations()
 
     def definitions(self):
-        return self.r("""
-            $C$& $cls$::get_$X$() {
-                m_order.add($all$);
-                return $member$;
-            }
-
-            const $C$& $cls$::get_$X$() const {
-                return $member$;
-            }
-
-            $C$& $cls$::assign_$X$(const $C$& value) {
-                return get_$X$() = value;
-            }
-
-            """) + self.presence_definitions()
+        return (self.complex_definitions(["m_order.add($all$);", "return $member$;"],
+                                         "return $member$;") + "\n" + self.presence_definitions())
 
     def swap(self):
         return self.r("$member$.swap(other.$member$);\n")
@@ -782,33 +761,18 @@ class ValueOptionEmitter(OptionEmitter):
             """, function=function)
 
 
-class ComplexOptionEmitter(OptionEmitter):
+class ComplexOptionEmitter(OptionEmitter, _ComplexAccessorsMixin):
     """A complex-typed option, held through an owned pointer in the choice's slot."""
 
     def slot_type(self):
         return self.r("lmx::ct_owned<$C$>")
 
     def declarations(self):
-        return self.r("""
-            $C$& get_$X$();
-            const $C$& get_$X$() const;
-            $C$& assign_$X$(const $C$& value);
-            """)
+        return self.complex_declarations()
 
     def definitions(self):
-        return self.r("""
-            $C$& $cls$::get_$X$() {
-                return m_choice.select<$option$>().get();
-            }
-
-            const $C$& $cls$::get_$X$() const {
-                return m_choice.get<$option$>().get();
-            }
-
-            $C$& $cls$::assign_$X$(const $C$& value) {
-                return get_$X$() = value;
-            }
-            """)
+        return self.complex_definitions(["return m_choice.select<$option$>().get();"],
+                                        "return m_choice.get<$option$>().get();")
 
     def parse(self):
         return self.r("""
