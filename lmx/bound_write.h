@@ -28,31 +28,9 @@ inline void write_value(std::ostream& os, bool value) {
 inline void write_value(std::ostream& os, double value) {
     os << c_as_xml<double>(value);
 }
-inline void write_value(std::ostream& os, int value) {
-    os << value;
-}
-inline void write_value(std::ostream& os, unsigned int value) {
-    os << value;
-}
-inline void write_value(std::ostream& os, long long value) {
-    os << value;
-}
-inline void write_value(std::ostream& os, const c_big_int& value) {
-    os << value;
-}
-inline void write_value(std::ostream& os, const c_decimal& value) {
-    os << value;
-}
-inline void write_value(std::ostream& os, const c_duration& value) {
-    os << value;
-}
-inline void write_value(std::ostream& os, const c_datetime& value) {
-    os << value;
-}
-inline void write_value(std::ostream& os, const c_date& value) {
-    os << value;
-}
-inline void write_value(std::ostream& os, const c_time& value) {
+// Numbers and the value classes write themselves in their canonical form.
+template <typename T>
+void write_value(std::ostream& os, const T& value) {
     os << value;
 }
 inline void write_value(std::ostream& os, const c_binary& value) {
@@ -155,8 +133,8 @@ elmx_error write_element(c_xml_writer& writer, const char* name, const s_ns_map*
 elmx_error write_simple_content_element(c_xml_writer& writer, const char* name,
                                         const s_ns_map* ns_map, const c_bound_write& parts);
 // An element with attributes and no content model: `<name attributes/>`.
-elmx_error write_attributes_element(c_xml_writer& writer, const char* name,
-                                    const s_ns_map* ns_map, const c_bound_write& parts);
+elmx_error write_attributes_element(c_xml_writer& writer, const char* name, const s_ns_map* ns_map,
+                                    const c_bound_write& parts);
 
 template <typename C>
 elmx_error write_bound_element(c_xml_writer& writer, const char* name, const s_ns_map* ns_map,

@@ -6,6 +6,7 @@
 
 #include "lmx/runtime.h"
 #include "tests/recording_errors.h"
+#include "tests/time_budget.h"
 
 namespace {
 
@@ -65,17 +66,8 @@ void expect_one_error(const dtd_document& doc, elmx_error_type type, elmx_error 
     EXPECT_EQ(doc.errors()[0].message, message);
 }
 
-// Time allowed for work that hostile input must not be able to blow up. Sanitized and
-// unoptimised builds do the same work many times slower.
-#if defined(__SANITIZE_ADDRESS__) || !defined(__OPTIMIZE__)
-constexpr double k_time_budget_seconds = 30.0;
-#else
-constexpr double k_time_budget_seconds = 1.0;
-#endif
-
-double seconds_since(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+using lmx_test::k_time_budget_seconds;
+using lmx_test::seconds_since;
 
 TEST(InternalSubset, DeclaresGeneralAndParameterEntities) {
     dtd_document doc(R"(<!DOCTYPE r [

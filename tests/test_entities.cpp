@@ -6,6 +6,7 @@
 
 #include "lmx/runtime.h"
 #include "tests/recording_errors.h"
+#include "tests/time_budget.h"
 
 namespace {
 
@@ -67,17 +68,8 @@ private:
     c_get_for_xml m_getter;
 };
 
-// Time allowed for work that hostile input must not be able to blow up. Sanitized and
-// unoptimised builds do the same work many times slower.
-#if defined(__SANITIZE_ADDRESS__) || !defined(__OPTIMIZE__)
-constexpr double k_time_budget_seconds = 30.0;
-#else
-constexpr double k_time_budget_seconds = 1.0;
-#endif
-
-double seconds_since(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+using lmx_test::k_time_budget_seconds;
+using lmx_test::seconds_since;
 
 TEST(References, PredefinedEntitiesGiveTheirCharacters) {
     document doc("&lt;&gt;&amp;&apos;&quot;");
