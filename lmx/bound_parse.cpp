@@ -14,6 +14,8 @@ namespace {
 // element even when the handler answers ELMX_OK.
 elmx_error report_fatal(c_xml_reader& reader, elmx_error code, const std::string& item,
                         s_call_site site) {
+    // Once the input has ended in a fatal error, that error is the cause of what failed.
+    code = reader.fatal_error_or(code);
     const elmx_error decided = report(reader, code, item, site);
     return decided != ELMX_OK ? decided : code;
 }
@@ -201,6 +203,11 @@ elmx_error find_document_element(c_xml_reader& reader, int ns_id, const char* lo
     if (reader.get_element_ns_id() != ns_id || reader.get_local_name() != local_name)
         return report(reader, ELMX_ELEMENT_NOT_FOUND, *name, site);
     return ELMX_OK;
+}
+
+elmx_error finish_document(c_xml_reader& reader, const std::string& name, s_call_site site) {
+    if (reader.read_document_end()) return ELMX_OK;
+    return report_fatal(reader, reader.get_error(), name, site);
 }
 
 bool is_group_member(c_xml_reader& reader, const s_event_map* options) {

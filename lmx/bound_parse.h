@@ -183,6 +183,9 @@ elmx_error parse_bound_element(c_xml_reader& reader, const std::string& name,
 elmx_error find_document_element(c_xml_reader& reader, int ns_id, const char* local_name,
                                  std::string* name, s_call_site site);
 
+// After the outermost element: only white space, comments and processing instructions may follow.
+elmx_error finish_document(c_xml_reader& reader, const std::string& name, s_call_site site);
+
 // Loads a document whose outermost element is one known global element into object.
 template <typename C>
 elmx_error parse_document(c_xml_reader& reader, const s_ns_map* ns_map, int ns_id,
@@ -190,10 +193,13 @@ elmx_error parse_document(c_xml_reader& reader, const s_ns_map* ns_map, int ns_i
     reader.set_ns_map(ns_map);
     c_xml_reader_local scope(reader);
     std::string name;
-    const elmx_error error = find_document_element(reader, ns_id, local_name, &name, site);
+    elmx_error error = find_document_element(reader, ns_id, local_name, &name, site);
     if (error != ELMX_OK) return error;
-    return object.unmarshal(reader, name);
+    error = object.unmarshal(reader, name);
+    if (error != ELMX_OK) return error;
+    return finish_document(reader, name, site);
 }
+
 
 // Reads the outermost element of a document; leaves its qualified name in *name.
 elmx_error read_document_element(c_xml_reader& reader, std::string* name, s_call_site site);
@@ -209,7 +215,8 @@ elmx_error parse_root_document(c_xml_reader& reader, const s_ns_map* ns_map, s_c
     elmx_error error = read_document_element(reader, &name, site);
     if (error != ELMX_OK) return error;
     root.unmarshal(reader, &name, &error);
-    return error;
+    if (error != ELMX_OK) return error;
+    return finish_document(reader, name, site);
 }
 
 // The entry points of a document class that open a reader over a file or a buffer and load

@@ -37,12 +37,24 @@ inline void write_value(std::ostream& os, const c_binary& value) {
     os << c_as_base64(value);
 }
 
+// Values as they appear in attributes: strings also keep their tabs and line feeds.
+inline void write_attribute_value(std::ostream& os, const std::wstring& value) {
+    os << c_as_xml_attribute<std::wstring>(value);
+}
+inline void write_attribute_value(std::ostream& os, const std::string& value) {
+    os << c_as_xml_attribute<std::string>(value);
+}
+template <typename T>
+void write_attribute_value(std::ostream& os, const T& value) {
+    write_value(os, value);
+}
+
 // ` name="value"`
 template <typename T>
 void write_attribute(c_xml_writer& writer, const char* name, const T& value) {
     std::ostream& os = writer(false);
     os << ' ' << name << "=\"";
-    write_value(os, value);
+    write_attribute_value(os, value);
     os << '"';
 }
 

@@ -3,6 +3,8 @@
 #define LMX_CHAR_CLASSES_H
 
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 namespace lmx {
 
@@ -62,6 +64,22 @@ inline bool is_hex_digit_char(int c) {
 }
 inline bool is_quote(int c) {
     return c == '"' || c == '\'';
+}
+
+// A character that an XML 1.0 document may carry, raw or as a character reference.
+constexpr bool is_xml_char(long code) {
+    if (code < 0x20) return code == '\t' || code == '\n' || code == '\r';
+    if (code < 0xD800) return true;
+    if (code < 0xE000) return false;  // surrogates
+    if (code < 0x10000) return code != 0xFFFE && code != 0xFFFF;
+    return code <= 0x10FFFF;
+}
+
+// "U+0005", "U+1F600": how messages name a character.
+inline std::string format_code_point(long code) {
+    char text[16];
+    std::snprintf(text, sizeof text, "U+%04lX", static_cast<unsigned long>(code) & 0xFFFFFFFFul);
+    return text;
 }
 
 }  // namespace lmx

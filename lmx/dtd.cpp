@@ -195,11 +195,13 @@ bool c_internal_dtd::read_entity_declaration(c_dtd_util& util) {
                                "Unexpected value in Entity definition: " + value);
         }
     }
+    // The first declaration of a name binds; later ones are ignored.
     if (has_value) {
-        if (is_parameter)
-            m_getter.add_parameter_entity(name, value);
-        else
+        if (is_parameter) {
+            if (!m_getter.find_parameter_entity(name)) m_getter.add_parameter_entity(name, value);
+        } else if (!m_getter.find_general_entity(name)) {
             m_getter.add_general_entity(name, value);
+        }
     }
     return util.skip_to_tag_end();
 }

@@ -9,11 +9,8 @@ namespace lmx {
 
 namespace {
 
-constexpr int k_line_feed = '\n';
-constexpr int k_next_line = 0x85;
-constexpr int k_line_separator = 0x2028;
-// Character references above this produce nothing.
-constexpr long k_max_character_reference = 0x100000;
+// Beyond the last code point: digit runs saturate here.
+constexpr long k_max_character_reference = 0x10FFFF;
 constexpr int k_end = -1;
 
 // Messages quote the offending byte; the end of input adds nothing.
@@ -35,8 +32,61 @@ int hex_digit_value(int c) {
     return c - 'A' + 10;
 }
 
-bool is_surrogate(long code) {
-    return code >= 0xD800 && code <= 0xDFFF;
+// Whether text read as content holds its own markup: every tag, comment, CDATA section and
+// processing instruction it starts ends inside it, and every element it opens it closes.
+bool is_balanced_content(std::string_view text) {
+    constexpr auto npos = std::string_view::npos;
+    std::vector<std::string_view> open;
+    const std::size_t size = text.size();
+    // Skips past the terminator of a construct that must end inside the text.
+    auto skip_past = [&](std::size_t* i, std::string_view terminator) {
+        const std::size_t found = text.find(terminator, *i);
+        if (found == npos) return false;
+        *i = found + terminator.size();
+        return true;
+    };
+    for (std::size_t i = text.find('<'); i != npos; i = text.find('<', i)) {
+        ++i;
+        if (text.compare(i, 3, "!--") == 0) {
+            if (!skip_past(&i, "-->")) return false;
+            continue;
+        }
+        if (text.compare(i, 8, "![CDATA[") == 0) {
+            if (!skip_past(&i, "]]>")) return false;
+            continue;
+        }
+        if (i < size && text[i] == '?') {
+            if (!skip_past(&i, "?>")) return false;
+            continue;
+        }
+        const bool is_end_tag = i < size && text[i] == '/';
+        if (is_end_tag) ++i;
+        const std::size_t name_begin = i;
+        if (i >= size || !is_name_start_char(static_cast<unsigned char>(text[i]))) return false;
+        while (i < size && is_name_char(static_cast<unsigned char>(text[i])))
+            ++i;
+        const std::string_view name = text.substr(name_begin, i - name_begin);
+        if (is_end_tag) {
+            while (i < size && is_xml_space(static_cast<unsigned char>(text[i])))
+                ++i;
+            if (i >= size || text[i] != '>' || open.empty() || open.back() != name) return false;
+            open.pop_back();
+            ++i;
+            continue;
+        }
+        char quote = 0;
+        for (; i < size && (quote || text[i] != '>'); ++i) {
+            if (quote) {
+                if (text[i] == quote) quote = 0;
+            } else if (is_quote(text[i])) {
+                quote = text[i];
+            }
+        }
+        if (i >= size) return false;
+        if (text[i - 1] != '/') open.push_back(name);
+        ++i;
+    }
+    return open.empty();
 }
 
 }  // namespace
@@ -170,6 +220,10 @@ void c_get_for_xml::add_text_wsp(std::string* out, std::string_view text) {
         add_char_wsp(out, static_cast<unsigned char>(c), false);
 }
 
+void c_get_for_xml::fail_reference(elmx_error code, const std::string& message) {
+    error(ELMX_TYPE_FATAL, code, message);
+}
+
 bool c_get_for_xml::insert_character_entity(c_entity_name_reader& reader, std::string* out) {
     int c = reader.get();
     int base = 10;
@@ -177,24 +231,26 @@ bool c_get_for_xml::insert_character_entity(c_entity_name_reader& reader, std::s
     int digits = 0;
     if (c == 'x') {
         base = 16;
-    } else if (is_digit_char(c)) {
-        value = c - '0';
-        digits = 1;
-    } else {
-        return false;
+        c = reader.get();
     }
-    for (c = reader.get(); base == 16 ? is_hex_digit_char(c) : is_digit_char(c); c = reader.get()) {
-        // Saturates: any value this large produces nothing anyway.
+    for (; base == 16 ? is_hex_digit_char(c) : is_digit_char(c); c = reader.get()) {
+        // Saturates: any value this large is refused anyway.
         value = std::min(value * base + hex_digit_value(c), k_max_character_reference + 1);
         ++digits;
     }
-    if (c != ';') reader.unget(c);
-    if (digits == 0 || value > k_max_character_reference) return false;
-    // Surrogate code points have no UTF-8 form; writing one would end the input when the text
-    // is read back.
-    if (is_surrogate(value)) return false;
-
-    if (value == k_next_line || value == k_line_separator) value = k_line_feed;
+    if (digits == 0 || c != ';') {
+        fail_reference(ELMX_NOT_WELL_FORMED,
+                       "Character reference not well-formed (expected digits and ';')");
+        return false;
+    }
+    // XML 1.1 lets references carry the C0 controls that may not appear raw.
+    const bool restricted_allowed = get_xml11_line_ends() && value >= 1 && value < 0x20;
+    if (!is_xml_char(value) && !restricted_allowed) {
+        fail_reference(ELMX_NOT_WELL_FORMED, "Character reference to a character not allowed "
+                                             "in XML: " +
+                                                 format_code_point(value));
+        return false;
+    }
     if (value < 0x80) {
         add_char_wsp(out, static_cast<int>(value), true);
     } else {
@@ -205,24 +261,24 @@ bool c_get_for_xml::insert_character_entity(c_entity_name_reader& reader, std::s
 }
 
 c_get_for_xml::reference_outcome c_get_for_xml::read_reference(c_entity_name_reader& reader,
-                                                               std::string* out, char introducer,
+                                                               std::string* out,
                                                                const std::string** entity_text) {
     int c = reader.get();
     if (c == '#')
         return insert_character_entity(reader, out) ? reference_outcome::resolved
                                                     : reference_outcome::failed;
-    if (!is_name_char(c)) {
-        // No name follows: the introducer is plain text, and what follows it is read as usual
-        // (it may be markup, another reference, or the end of the input).
-        reader.unget(c);
-        add_char_wsp(out, static_cast<unsigned char>(introducer), false);
+    if (!is_name_start_char(c)) {
+        fail_reference(ELMX_NOT_WELL_FORMED,
+                       "'&' must begin a reference (the character itself is written &amp;)");
         return reference_outcome::failed;
     }
     m_scratch.assign(1, static_cast<char>(c));
     while (is_name_char(c = reader.get()))
         m_scratch.push_back(static_cast<char>(c));
-    const bool has_semicolon = c == ';';
-    if (!has_semicolon) reader.unget(c);
+    if (c != ';') {
+        fail_reference(ELMX_NOT_WELL_FORMED, "Reference to '" + m_scratch + "' not ended by ';'");
+        return reference_outcome::failed;
+    }
 
     for (const predefined_entity& predefined : k_predefined_entities) {
         if (m_scratch == predefined.name) {
@@ -234,22 +290,26 @@ c_get_for_xml::reference_outcome c_get_for_xml::read_reference(c_entity_name_rea
         *entity_text = text;
         return reference_outcome::entity_found;
     }
-    // An undeclared entity is not an error here: the reference stays in the text as written.
-    add_char_wsp(out, static_cast<unsigned char>(introducer), false);
-    add_text_wsp(out, m_scratch);
-    if (has_semicolon) add_char_wsp(out, ';', false);
+    fail_reference(ELMX_ENTITY_NOT_FOUND, "Entity '" + m_scratch + "' not found");
     return reference_outcome::failed;
 }
 
 bool c_get_for_xml::resolve_reference(c_entity_name_reader& reader, std::string* out) {
     const std::string* text = nullptr;
-    const reference_outcome outcome = read_reference(reader, out, '&', &text);
+    const reference_outcome outcome = read_reference(reader, out, &text);
     if (outcome != reference_outcome::entity_found) return outcome == reference_outcome::resolved;
-    if (reader.push_entity_text()) return set_input_entity_value(*text);
-    return expand_in_place(*text, out);
+    if (!reader.push_entity_text()) return expand_in_attribute_value(*text, out);
+    // Markup must begin and end in the same text: an entity may not close elements it did not
+    // open, nor leave its own open.
+    if (!is_balanced_content(*text)) {
+        fail_reference(ELMX_NOT_WELL_FORMED,
+                       "Replacement text of entity '" + m_scratch + "' is not balanced markup");
+        return false;
+    }
+    return set_input_entity_value(*text);
 }
 
-bool c_get_for_xml::expand_in_place(const std::string& text, std::string* out) {
+bool c_get_for_xml::expand_in_attribute_value(const std::string& text, std::string* out) {
     struct expansion_frame {
         const char* position;
         const char* end;
@@ -270,29 +330,25 @@ bool c_get_for_xml::expand_in_place(const std::string& text, std::string* out) {
         }
         // Plain text up to the next reference is taken as one run.
         const char* run_end = top.position;
-        while (run_end != top.end && *run_end != '&' && *run_end != '%')
+        while (run_end != top.end && *run_end != '&')
             ++run_end;
         if (run_end != top.position) {
             const std::string_view run(top.position,
                                        static_cast<std::size_t>(run_end - top.position));
             top.position = run_end;
             if (!count_entity_bytes(run.size())) return false;
-            if (m_ws_mode == ELMX_WS_PRESERVE)
-                out->append(run);
-            else
-                for (char c : run)
-                    add_char_wsp(out, static_cast<unsigned char>(c), false);
+            if (!add_attribute_text(out, run)) return false;
             continue;
         }
-        const char c = *top.position++;
+        ++top.position;
         if (!count_entity_bytes(1)) return false;
-        // "%" inside a general entity's text refers to a general entity too.
         const char* reference_start = top.position;
         const std::string* nested = nullptr;
         c_entity_name_reader_for_entity reader(&top.position, top.end);
-        const reference_outcome outcome = read_reference(reader, out, c, &nested);
+        const reference_outcome outcome = read_reference(reader, out, &nested);
         if (!count_entity_bytes(static_cast<std::size_t>(top.position - reference_start)))
             return false;
+        if (outcome == reference_outcome::failed) return false;
         if (outcome != reference_outcome::entity_found) continue;
         if (!active.insert(nested).second) {
             report_recursion(*nested);
@@ -302,6 +358,24 @@ bool c_get_for_xml::expand_in_place(const std::string& text, std::string* out) {
         stack.push_back({nested->data(), nested->data() + nested->size(), nested});
     }
     return true;
+}
+
+bool c_get_for_xml::add_attribute_text(std::string* out, std::string_view text) {
+    for (char c : text) {
+        if (c == '<') {
+            fail_reference(ELMX_NOT_WELL_FORMED, "'<' not allowed in an attribute value");
+            return false;
+        }
+        add_attribute_char(out, static_cast<unsigned char>(c));
+    }
+    return true;
+}
+
+void c_get_for_xml::add_attribute_char(std::string* out, int c) {
+    // Attribute-value normalisation: literal tab and line feed (carriage returns are line
+    // feeds by now) stand for a space; only character references carry them into the value.
+    if (c == '\t' || c == '\n') c = ' ';
+    add_char_wsp(out, c, false);
 }
 
 int c_get_for_xml::get_non_ws() {
@@ -406,10 +480,15 @@ bool c_get_for_xml::read_xml_decl() {
         error(ELMX_TYPE_ERROR, ELMX_BAD_XML_DECL, "Version not present in XML Decl");
         return false;
     }
-    if (version.compare(0, 3, "1.0") != 0 && version.compare(0, 3, "1.1") != 0) {
+    // Any 1.x: a version this reader does not know is read as XML 1.0, as XML 1.0 asks.
+    const bool is_version_1x = version.size() > 2 && version.compare(0, 2, "1.") == 0 &&
+                               std::all_of(version.begin() + 2, version.end(),
+                                           [](char c) { return is_digit_char(c); });
+    if (!is_version_1x) {
         error(ELMX_TYPE_ERROR, ELMX_BAD_XML_VERSION, "XML version " + version + " not understood");
         return false;
     }
+    set_xml11_line_ends(version == "1.1");
     static const char* const k_bad_declaration = "XML declaration not Well-Formed";
     int c = get_non_ws();
     if (c == 'e') {
@@ -427,8 +506,9 @@ bool c_get_for_xml::read_xml_decl() {
             error(ELMX_TYPE_ERROR, ELMX_BAD_XML_DECL, k_bad_declaration);
             return false;
         }
-        if (standalone.compare(0, 2, "no") == 0) {
-            error(ELMX_TYPE_ERROR, ELMX_BAD_XML_DECL, "XML Document is not standalone");
+        // "no" only says that markup outside the document may matter; none is read here.
+        if (standalone != "yes" && standalone != "no") {
+            error(ELMX_TYPE_ERROR, ELMX_BAD_XML_DECL, k_bad_declaration);
             return false;
         }
         c = get_non_ws();

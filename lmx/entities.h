@@ -221,10 +221,15 @@ public:
 
     // After "&": resolves a character, predefined or general entity reference read from reader
     // and appends its text to out, or pushes an entity's text as input when the reader asks
-    // for that. An undeclared name is kept literally and gives false.
+    // for that (the text must then be balanced markup). A malformed reference, an undeclared
+    // entity or a character XML does not allow is a fatal error and gives false.
     bool resolve_reference(c_entity_name_reader& reader, std::string* out);
-    // After "&#": appends the referenced character; false when there is none.
+    // After "&#": appends the referenced character; false (after a fatal error) when the
+    // reference is malformed or names a character XML does not allow.
     bool insert_character_entity(c_entity_name_reader& reader, std::string* out);
+    // A character of an attribute value as written: literal tab and line feed stand for a
+    // space, as XML's attribute-value normalisation says, then the whitespace step.
+    void add_attribute_char(std::string* out, int c);
 
     // The next character that is not white space (codes 1 to 32).
     int get_non_ws();
@@ -253,14 +258,18 @@ private:
 
     enum class reference_outcome { failed, resolved, entity_found };
 
-    // Reads one reference after its introducer ("&", or "%" inside text expanded in place).
-    // A general entity found is returned in *entity_text instead of being expanded.
+    // Reads one reference after its "&". A general entity found is returned in *entity_text
+    // instead of being expanded.
     reference_outcome read_reference(c_entity_name_reader& reader, std::string* out,
-                                     char introducer, const std::string** entity_text);
-    // Expands a replacement text and the references inside it into out, with an explicit
-    // stack: nesting depth is chosen by the document, so it must not use the C++ stack.
-    bool expand_in_place(const std::string& text, std::string* out);
+                                     const std::string** entity_text);
+    // Expands a replacement text and the references inside it into an attribute value, with
+    // an explicit stack: nesting depth is chosen by the document, so it must not use the C++
+    // stack.
+    bool expand_in_attribute_value(const std::string& text, std::string* out);
+    // Replacement text going into an attribute value; "<" is refused there.
+    bool add_attribute_text(std::string* out, std::string_view text);
     void add_text_wsp(std::string* out, std::string_view text);
+    void fail_reference(elmx_error code, const std::string& message);
 
     elmx_whitespace m_ws_mode = ELMX_WS_PRESERVE;
     bool m_pending_space = false;

@@ -207,16 +207,16 @@ bool c_xml_reader::get_simple_type_value(const std::string& element_name, elmx_w
                                          std::string* value, elmx_error* error, bool* is_empty) {
     value->clear();
     if (!move_to_start_tag_end(is_empty)) {
-        *error = ELMX_BAD_START_TAG_END;
+        *error = fatal_error_or(ELMX_BAD_START_TAG_END);
         return false;
     }
     if (*is_empty) return true;
     if (!get_element_value(value, mode, true)) {
-        *error = ELMX_UNABLE_TO_READ_ELEMENT_VALUE;
+        *error = fatal_error_or(ELMX_UNABLE_TO_READ_ELEMENT_VALUE);
         return false;
     }
     if (!is_element_end_tag(element_name)) {
-        *error = ELMX_BAD_END_OF_ELEMENT;
+        *error = fatal_error_or(ELMX_BAD_END_OF_ELEMENT);
         return false;
     }
     return true;
@@ -226,17 +226,17 @@ bool c_xml_reader::get_element_ur_value(const std::string& element_name, std::st
                                         elmx_error* error, bool* is_empty) {
     value->clear();
     if (!move_to_start_tag_end(is_empty)) {
-        *error = ELMX_BAD_START_TAG_END;
+        *error = fatal_error_or(ELMX_BAD_START_TAG_END);
         return false;
     }
     if (*is_empty) return true;
     std::string end_name;
     if (!get_nested_element_value(value, &end_name, ELMX_WS_PRESERVE, false)) {
-        *error = ELMX_UNABLE_TO_READ_ELEMENT_VALUE;
+        *error = fatal_error_or(ELMX_UNABLE_TO_READ_ELEMENT_VALUE);
         return false;
     }
     if (end_name != element_name) {
-        *error = ELMX_BAD_END_OF_ELEMENT;
+        *error = fatal_error_or(ELMX_BAD_END_OF_ELEMENT);
         return false;
     }
     return true;

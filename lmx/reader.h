@@ -94,6 +94,10 @@ public:
     elmx_error handle_error(elmx_error code, const std::string& item_name, const char* source_file,
                             int line);
     elmx_error get_error() const { return m_error_recorder.get_last_error(); }
+    // The fatal error that ended the input, if there is one; otherwise code.
+    elmx_error fatal_error_or(elmx_error code) const {
+        return m_error_recorder.is_fatal_errored() ? get_error() : code;
+    }
     bool get_error_info(elmx_error_type* type, elmx_error* code, int* line) const {
         return m_error_recorder.get_error_info(type, code, line);
     }

@@ -126,41 +126,80 @@ elxp_xml_event c_xml::get_element_name(c_xml_local* scope, std::string* name) {
         elxp_xml_event event;
         if (c == k_end) {
             event = ELXP_END_OF_DOCUMENT;
-        } else if (c == '&') {
-            if (!resolve_reference_in_text(name)) continue;
-            event = read_text(k_end, name);
         } else if (c != '<') {
+            // Character data between tags is read as written, whatever mode a value used last.
+            m_getter.set_ws_mode(ELMX_WS_PRESERVE);
             event = read_text(c, name);
         } else {
             bool go_on = false;
             event = read_markup(scope, name, &go_on);
             if (go_on) continue;
         }
+        // Input that ended in a fatal error is never delivered as text or as the end.
+        if (errors.is_fatal_errored()) event = ELXP_ERROR;
         // Every error event has a recorded error behind it, so callers never see ELMX_OK.
         if (event == ELXP_ERROR && errors.get_error_count() == errors_before)
             fail(ELMX_NOT_WELL_FORMED, k_not_well_formed);
+        // An entity's text alone may vanish: it was pushed as input and is read next.
+        if (event == ELXP_CHARACTERS && name->empty()) continue;
         return finish_event(event);
     }
 }
 
-bool c_xml::resolve_reference_in_text(std::string* out) {
-    const std::size_t before = out->size();
+namespace {
+
+// Keeps the characters a name reader delivers, so a reference can be copied as it was written.
+class c_spelling_reader : public c_entity_name_reader {
+public:
+    c_spelling_reader(c_entity_name_reader& source, std::string* spelling)
+        : c_entity_name_reader(source.push_entity_text()), m_source(source), m_spelling(*spelling) {}
+    int get() override {
+        const int c = m_source.get();
+        if (c >= 0) m_spelling.push_back(static_cast<char>(c));
+        return c;
+    }
+    void unget(int c) override {
+        m_source.unget(c);
+        if (c >= 0 && !m_spelling.empty()) m_spelling.pop_back();
+    }
+
+private:
+    c_entity_name_reader& m_source;
+    std::string& m_spelling;
+};
+
+}  // namespace
+
+void c_xml::resolve_reference_in_text(std::string* out) {
     c_entity_name_reader_for_c_get reader(m_getter, true);
     m_getter.resolve_reference(reader, out);
-    return out->size() != before;
+}
+
+void c_xml::copy_reference(std::string* out, bool in_attribute) {
+    // Character and predefined references stay as written. A declared entity's text is read
+    // as content instead, since captured text travels without the declarations.
+    std::string spelling = "&";
+    std::string meaning;
+    c_entity_name_reader_for_c_get getter_reader(m_getter, !in_attribute);
+    c_spelling_reader reader(getter_reader, &spelling);
+    const std::size_t depth = m_getter.get_entity_stack_depth();
+    if (!m_getter.resolve_reference(reader, &meaning)) return;
+    if (m_getter.get_entity_stack_depth() == depth) out->append(spelling);
 }
 
 bool c_xml::add_text_char(int c, std::string* text, bool expand_references) {
     if (c == '<') return false;
-    if (c == '&' && expand_references)
+    if (c != '&')
+        m_getter.add_char_wsp(text, c, false);
+    else if (expand_references)
         resolve_reference_in_text(text);
     else
-        m_getter.add_char_wsp(text, c, false);
+        copy_reference(text, false);
     return true;
 }
 
 elxp_xml_event c_xml::read_text(int first, std::string* text) {
-    if (first != k_end) m_getter.add_char_wsp(text, first, false);
+    m_getter.unget(first);
     for (int c = m_getter.get(); c != k_end; c = m_getter.get()) {
         if (!add_text_char(c, text, true)) {
             m_getter.unget(c);
@@ -184,7 +223,7 @@ elxp_xml_event c_xml::read_markup(c_xml_local* scope, std::string* name, bool* g
         return ELXP_END_TAG;
     }
     if (c == '?') {
-        if (m_getter.match_and_keep_difference("xml")) {
+        if (read_declaration_target()) {
             if (m_document_started) {
                 record(ELMX_TYPE_FATAL, ELMX_BAD_XML_DECL,
                        "XML declaration not at start of document");
@@ -232,6 +271,14 @@ elxp_xml_event c_xml::read_bang_markup(std::string* name, bool* go_on) {
     }
     if (c != k_end) skip_to_tag_end();
     return fail(ELMX_NOT_WELL_FORMED, k_not_well_formed);
+}
+
+bool c_xml::read_declaration_target() {
+    if (!m_getter.match_and_keep_difference("xml")) return false;
+    // "xml-stylesheet" and the like are processing instructions: only "xml" itself declares.
+    const int next = m_getter.get();
+    m_getter.unget(next);
+    return !is_name_char(next);
 }
 
 void c_xml::skip_to_tag_end() {
@@ -332,9 +379,13 @@ bool c_xml::read_equals_and_quoted_value(std::string* raw) {
     c = quote;
     if (is_quote(quote)) {
         *raw += static_cast<char>(quote);
-        for (c = m_getter.get(); c != k_end && c != quote; c = m_getter.get())
+        for (c = m_getter.get(); c != k_end && c != quote && c != '<'; c = m_getter.get())
             *raw += static_cast<char>(c);
         if (c == quote) return true;
+        if (c == '<') {
+            record(ELMX_TYPE_FATAL, ELMX_NOT_WELL_FORMED, "'<' not allowed in an attribute value");
+            return false;
+        }
     }
     std::string message = "Schema is not Well Formed (expected '\"' or ''', got ";
     append_byte(&message, c);
@@ -342,24 +393,24 @@ bool c_xml::read_equals_and_quoted_value(std::string* raw) {
     return false;
 }
 
-void c_xml::expand_raw_value(std::string_view raw, std::string* value) {
+bool c_xml::expand_raw_value(std::string_view raw, std::string* value) {
     // raw starts with its opening quote.
     std::size_t index = 1;
     c_entity_name_reader_for_attribute_data reader(raw, &index);
     for (int c = reader.get(); c != k_end; c = reader.get()) {
-        if (c == '&')
-            m_getter.resolve_reference(reader, value);
-        else
-            m_getter.add_char_wsp(value, c, false);
+        if (c != '&')
+            m_getter.add_attribute_char(value, c);
+        else if (!m_getter.resolve_reference(reader, value))
+            return false;
     }
+    return true;
 }
 
 bool c_xml::declare_namespace(c_xml_local* scope, const std::string& prefix,
                               const std::string& raw_value) {
     std::string uri;
     m_getter.set_ws_mode(ELMX_WS_PRESERVE);
-    expand_raw_value(raw_value, &uri);
-    if (error_recorder().is_fatal_errored()) return false;
+    if (!expand_raw_value(raw_value, &uri)) return false;
     // An empty URI takes the default namespace away again: names are then in no namespace.
     const int id = uri.empty() ? k_ns_id_no_namespace : m_namespaces.add_namespace(uri);
     if (scope) scope->add_namespace(prefix, id);
@@ -380,8 +431,7 @@ bool c_xml::get_attribute_value(std::string* value, elmx_whitespace mode) {
     value->clear();
     m_getter.set_ws_mode(mode);
     std::string_view raw = m_attributes.take_raw_value();
-    if (!raw.empty()) expand_raw_value(raw, value);
-    return true;
+    return raw.empty() || expand_raw_value(raw, value);
 }
 
 bool c_xml::skip_attribute_value() {
@@ -514,6 +564,16 @@ bool c_xml::skip_element_body(const std::string& name) {
     }
 }
 
+bool c_xml::read_document_end() {
+    c_xml_local scope;
+    std::string text;
+    const elxp_xml_event event = get_element_name(&scope, &text);
+    if (event == ELXP_END_OF_DOCUMENT) return true;
+    if (!is_error_event(event))
+        record(ELMX_TYPE_FATAL, ELMX_NOT_WELL_FORMED, "Content after the document element");
+    return false;
+}
+
 bool c_xml::get_nested_element_value(std::string* content, std::string* end_name,
                                      elmx_whitespace mode, bool expand_references) {
     return capture_content(content, end_name, mode, expand_references);
@@ -570,6 +630,15 @@ bool c_xml::capture_content(std::string* content, std::string* end_name, elmx_wh
             for (c = m_getter.get();; c = m_getter.get()) {
                 if (c == k_end) return false;
                 if (quote) {
+                    if (c == '<') {
+                        record(ELMX_TYPE_FATAL, ELMX_NOT_WELL_FORMED,
+                               "'<' not allowed in an attribute value");
+                        return false;
+                    }
+                    if (c == '&') {
+                        copy_reference(content, true);
+                        continue;
+                    }
                     if (c == quote) quote = 0;
                 } else if (is_quote(c)) {
                     quote = c;

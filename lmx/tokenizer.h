@@ -87,6 +87,10 @@ public:
     bool get_any_element(const std::string& name, std::string* content, elmx_whitespace mode,
                          bool expand_references);
 
+    // After the document element: true when only white space, comments and processing
+    // instructions follow; anything else is a fatal error.
+    bool read_document_end();
+
     bool get_xsi_type(const c_xml_local* scope, int* ns_id, std::string* local_name);
     bool is_xsi_attribute(const c_xml_local* scope, const std::string& qname) const;
     int get_ns_id(const c_xml_local* scope, const std::string& qname) const;
@@ -154,12 +158,16 @@ private:
     bool read_equals_and_quoted_value(std::string* raw);
     bool declare_namespace(c_xml_local* scope, const std::string& prefix,
                            const std::string& raw_value);
-    void expand_raw_value(std::string_view raw, std::string* value);
+    // False after a fatal error in a reference.
+    bool expand_raw_value(std::string_view raw, std::string* value);
     void read_name(int first, std::string* name);
     bool read_end_tag_name(std::string* name);
     void read_cdata(std::string* content);
     void skip_to_tag_end();
-    bool resolve_reference_in_text(std::string* out);
+    void resolve_reference_in_text(std::string* out);
+    void copy_reference(std::string* out, bool in_attribute);
+    // After "<?": true when the target is "xml" itself, the XML declaration.
+    bool read_declaration_target();
     void record(elmx_error_type type, elmx_error code, const std::string& message);
     elxp_xml_event fail(elmx_error code, const std::string& message);
     elxp_xml_event finish_event(elxp_xml_event event);

@@ -33,6 +33,8 @@ bool is_detection_start(int b) {
     return b == '<' || (b >= 1 && is_xml_space(b));
 }
 
+constexpr const char* k_invalid_encoding = "Byte sequence not valid in the document's encoding";
+
 }  // namespace
 
 bool utf8_to_unicode_char(const char* seq, int* code) {
@@ -129,7 +131,7 @@ void c_get_as_utf8::rewind() {
     m_next_pending = nullptr;
     m_line = 1;
     m_lookahead = k_no_lookahead;
-    m_input_ended = false;
+    m_xml11_line_ends = false;
     m_bytes_read = 0;
     m_source.rewind();
 }
@@ -143,7 +145,7 @@ c_get_as_utf8::position c_get_as_utf8::get_position() const {
     where.pending_offset = m_next_pending ? static_cast<int>(m_next_pending - m_pending) : -1;
     where.line = m_line;
     where.lookahead = m_lookahead;
-    where.input_ended = m_input_ended;
+    where.xml11_line_ends = m_xml11_line_ends;
     where.bytes_read = m_bytes_read;
     return where;
 }
@@ -159,7 +161,7 @@ void c_get_as_utf8::set_position(const position& where) {
     m_next_pending = where.pending_offset >= 0 ? m_pending + where.pending_offset : nullptr;
     m_line = where.line;
     m_lookahead = where.lookahead;
-    m_input_ended = where.input_ended;
+    m_xml11_line_ends = where.xml11_line_ends;
     m_bytes_read = where.bytes_read;
 }
 
@@ -196,7 +198,7 @@ int c_get_as_utf8::read_byte() {
 }
 
 int c_get_as_utf8::get_raw() {
-    if (m_error.is_fatal_errored() || m_input_ended) return -1;
+    if (m_error.is_fatal_errored()) return -1;
     if (!m_unget_buffer.empty()) return m_unget_buffer.get();
     if (m_next_pending) {
         int c = static_cast<unsigned char>(*m_next_pending++);
@@ -209,9 +211,9 @@ int c_get_as_utf8::get_raw() {
         case k_undetected:
             return detect_encoding(b);
         case k_single_byte:
-            return b < 127 ? b : emit_code_point(b);
+            return b < 127 ? check_ascii_char(b) : emit_code_point(b);
         case k_utf8:
-            return b < 128 ? b : read_utf8_sequence(b);
+            return b < 128 ? check_ascii_char(b) : read_utf8_sequence(b);
         case k_utf16_be:
         case k_utf16_le:
             return read_utf16_char(b);
@@ -227,6 +229,14 @@ void c_get_as_utf8::fail_encoding(const char* message) {
     error(ELMX_TYPE_FATAL, ELMX_BAD_CHAR_ENCODING, message);
 }
 
+bool c_get_as_utf8::is_allowed_char(int code) {
+    if (is_xml_char(code)) return true;
+    error(ELMX_TYPE_FATAL, ELMX_NOT_WELL_FORMED,
+          "Character not allowed in XML: " + format_code_point(code));
+    return false;
+}
+
+
 int c_get_as_utf8::detect_encoding(int b0) {
     static const char* const k_unrecognised = "Unrecognised character encoding";
     if (b0 == 0xFF || b0 == 0xFE) {
@@ -239,14 +249,15 @@ int c_get_as_utf8::detect_encoding(int b0) {
         int zero = little_endian ? u1 : u0;
         if (b1 == (little_endian ? 0xFE : 0xFF) && c >= 1 && c <= 0x7F && zero == 0) {
             m_mode = little_endian ? k_utf16_le : k_utf16_be;
-            return c;
+            return check_ascii_char(c);
         }
     } else if (b0 == 0xEF) {
         if (read_byte() == 0xBB && read_byte() == 0xBF) {
             m_mode = k_utf8;
             // The mark is never delivered; what follows it is decoded as UTF-8.
             int b = read_byte();
-            return b < 128 ? b : read_utf8_sequence(b);
+            if (b < 0) return -1;
+            return b < 128 ? check_ascii_char(b) : read_utf8_sequence(b);
         }
     } else if (is_detection_start(b0)) {
         int b1 = read_byte();
@@ -288,20 +299,25 @@ int c_get_as_utf8::read_utf8_sequence(int lead) {
         valid = b >= 0 && is_continuation_byte(b);
         sequence[i] = static_cast<char>(b);
     }
-    const auto* bytes = reinterpret_cast<const unsigned char*>(sequence);
-    if (valid && length == 2 && bytes[0] == 0xC2 && bytes[1] == 0x85) return k_line_feed;
-    if (valid && length == 3 && bytes[0] == 0xE2 && bytes[1] == 0x80 && bytes[2] == 0xA8)
-        return k_line_feed;
-    if (!valid || !is_valid_utf8_char_sequence(sequence)) {
-        m_input_ended = true;
+    int code = -1;
+    if (!valid || length > 4 || !is_valid_utf8_char_sequence(sequence) ||
+        !utf8_to_unicode_char(sequence, &code)) {
+        fail_encoding(k_invalid_encoding);
         return -1;
     }
+    if (m_xml11_line_ends && (code == k_next_line || code == k_line_separator)) return k_line_feed;
+    if (!is_allowed_char(code)) return -1;
     return deliver_sequence(sequence, length);
 }
 
 int c_get_as_utf8::read_utf16_unit(int first_byte) {
+    if (first_byte < 0) return -1;
     int second_byte = read_byte();
-    if (first_byte < 0 || second_byte < 0) return -1;
+    if (second_byte < 0) {
+        // Half a code unit is left over: the document was cut or is not in this encoding.
+        fail_encoding(k_invalid_encoding);
+        return -1;
+    }
     const bool big_endian = m_mode == k_utf16_be || m_mode == k_ucs2_be;
     return big_endian ? (first_byte << 8) | second_byte : (second_byte << 8) | first_byte;
 }
@@ -315,7 +331,12 @@ int c_get_as_utf8::read_utf16_char(int first_byte) {
         return -1;
     }
     if (unit >= 0xD800 && unit <= 0xDBFF) {
-        int low = read_utf16_unit(read_byte());
+        const int first_low_byte = read_byte();
+        if (first_low_byte < 0) {
+            fail_encoding(k_invalid_encoding);  // the pair was cut off
+            return -1;
+        }
+        int low = read_utf16_unit(first_low_byte);
         if (low < 0) return -1;
         if (low < 0xDC00 || low > 0xDFFF) {
             fail_encoding("Unrecognised character encoding");
@@ -332,7 +353,8 @@ int c_get_as_utf8::read_ucs2_char(int first_byte) {
 }
 
 int c_get_as_utf8::emit_code_point(int code) {
-    if (code == k_next_line || code == k_line_separator) return k_line_feed;
+    if (m_xml11_line_ends && (code == k_next_line || code == k_line_separator)) return k_line_feed;
+    if (!is_allowed_char(code)) return -1;
     char sequence[8];
     unicode_char_to_utf8(code, sequence);
     return deliver_sequence(sequence, static_cast<int>(std::strlen(sequence)));

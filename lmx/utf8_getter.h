@@ -60,6 +60,10 @@ public:
     c_error& get_error_handler() { return m_error; }
     const c_error& get_error_handler() const { return m_error; }
     int get_encoding_mode() const { return m_mode; }
+    // From the version of the XML declaration: in XML 1.1 documents NEL and LINE SEPARATOR end
+    // lines too; in XML 1.0 they are ordinary characters.
+    void set_xml11_line_ends(bool on) { m_xml11_line_ends = on; }
+    bool get_xml11_line_ends() const { return m_xml11_line_ends; }
     // Bytes taken from the source since construction or the last rewind.
     unsigned long long get_bytes_read() const { return m_bytes_read; }
 
@@ -72,7 +76,7 @@ public:
         int pending_offset;  // -1 when nothing is pending
         int line;
         int lookahead;
-        bool input_ended;
+        bool xml11_line_ends;
         unsigned long long bytes_read;
     };
     position get_position() const;
@@ -97,6 +101,12 @@ private:
     int read_utf16_char(int first_byte);
     int read_ucs2_char(int first_byte);
     int emit_code_point(int code);
+    // Characters that XML does not allow, even raw, end the input with a fatal error.
+    int check_ascii_char(int b) {
+        if (b >= 0x20 || b == '\t' || b == '\n' || b == '\r') return b;
+        return is_allowed_char(b) ? b : -1;
+    }
+    bool is_allowed_char(int code);
     int deliver_sequence(const char* sequence, int length);
     void fail_encoding(const char* message);
 
@@ -111,8 +121,8 @@ private:
     int m_line = 1;
     // A byte read during detection and not yet decoded.
     int m_lookahead = k_no_lookahead;
-    // Set by a malformed UTF-8 sequence: the input has ended at this layer.
-    bool m_input_ended = false;
+    // XML 1.1 documents also end lines with NEL (U+0085) and LINE SEPARATOR (U+2028).
+    bool m_xml11_line_ends = false;
     unsigned long long m_bytes_read = 0;
 };
 

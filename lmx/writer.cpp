@@ -13,8 +13,25 @@ namespace {
 
 constexpr const char* k_xsi_namespace = "http://www.w3.org/2001/XMLSchema-instance";
 
-// The entity reference of a character that must be escaped, or an empty view.
-inline std::string_view escape_of(char32_t c) {
+// Where text goes: attribute values must also keep tab and line feed, which attribute-value
+// normalisation would otherwise turn into spaces.
+enum class text_context { element, attribute };
+
+constexpr std::string_view k_replacement_utf8 = "\xEF\xBF\xBD";
+
+// Bytes copied as they are: printable ASCII other than the characters escaped below.
+struct plain_byte_table {
+    bool plain[256];
+    constexpr plain_byte_table() : plain() {
+        for (int c = 0x20; c < 0x80; ++c)
+            plain[c] = c != '"' && c != '\'' && c != '&' && c != '<' && c != '>';
+    }
+};
+constexpr plain_byte_table k_plain_bytes{};
+
+// What an ASCII character that is not plain becomes; an empty view when it is written as it is.
+// ">" is escaped only after "]]", where it would end a CDATA section that was never opened.
+std::string_view escape_ascii(char32_t c, text_context context, bool after_two_brackets) {
     switch (c) {
         case '"':
             return "&quot;";
@@ -24,13 +41,50 @@ inline std::string_view escape_of(char32_t c) {
             return "&amp;";
         case '<':
             return "&lt;";
+        case '>':
+            return after_two_brackets ? "&gt;" : std::string_view();
+        case '\r':
+            return "&#13;";  // a raw one would read back as a line feed
+        case '\t':
+            return context == text_context::attribute ? "&#9;" : std::string_view();
+        case '\n':
+            return context == text_context::attribute ? "&#10;" : std::string_view();
         default:
-            return {};
+            // Other C0 controls cannot be carried by XML 1.0 at all.
+            return c < 0x20 ? k_replacement_utf8 : std::string_view();
     }
 }
 
-inline bool needs_escape(unsigned char c) {
-    return c == '"' || c == '\'' || c == '&' || c == '<';
+bool in_range(unsigned char byte, unsigned char low, unsigned char high) {
+    return byte >= low && byte <= high;
+}
+
+// The length of the well-formed UTF-8 sequence of an XML character at pos, or 0 when the bytes
+// there are not one (malformed, a surrogate, U+FFFE or U+FFFF).
+std::size_t xml_char_utf8_length(const unsigned char* pos, const unsigned char* end) {
+    const unsigned char lead = pos[0];
+    const std::size_t available = static_cast<std::size_t>(end - pos);
+    auto continues = [&](std::size_t count) {
+        for (std::size_t i = 1; i <= count; ++i)
+            if (i >= available || (pos[i] & 0xC0) != 0x80) return false;
+        return true;
+    };
+    if (in_range(lead, 0xC2, 0xDF)) return continues(1) ? 2 : 0;
+    if (in_range(lead, 0xE0, 0xEF)) {
+        if (!continues(2)) return 0;
+        const unsigned char second = pos[1];
+        if (lead == 0xE0 && second < 0xA0) return 0;    // overlong
+        if (lead == 0xED && second > 0x9F) return 0;    // surrogate
+        if (lead == 0xEF && second == 0xBF && pos[2] >= 0xBE) return 0;  // U+FFFE, U+FFFF
+        return 3;
+    }
+    if (in_range(lead, 0xF0, 0xF4)) {
+        if (!continues(3)) return 0;
+        if (lead == 0xF0 && pos[1] < 0x90) return 0;  // overlong
+        if (lead == 0xF4 && pos[1] > 0x8F) return 0;  // beyond U+10FFFF
+        return 4;
+    }
+    return 0;
 }
 
 // One output operation's access to a stream: prepares the stream once, as every formatted
@@ -100,46 +154,85 @@ private:
     std::size_t m_used = 0;
 };
 
-}  // namespace
 
-std::ostream& operator<<(std::ostream& os, const c_as_xml<std::wstring>& value) {
-    const std::wstring& text = value.get();
+// Wide text as UTF-8 XML text: escapes, and U+FFFD for what XML cannot carry.
+void write_wide_text(std::ostream& os, const std::wstring& text, text_context context) {
     c_block_output out(os);
     const wchar_t* pos = text.data();
     const wchar_t* const end = pos + text.size();
+    char32_t previous = 0;
+    char32_t before_previous = 0;
     while (pos != end) {
         out.make_room();
-        const auto unit = static_cast<std::make_unsigned_t<wchar_t>>(*pos);
-        if (unit < 0x80 && !needs_escape(static_cast<unsigned char>(unit))) {
-            out.put(static_cast<char>(unit));
+        const char32_t code_point = next_utf16_code_point(pos, end);
+        if (code_point < 0x80) {
+            const std::string_view escape =
+                escape_ascii(code_point, context, previous == ']' && before_previous == ']');
+            if (escape.empty())
+                out.put(static_cast<char>(code_point));
+            else
+                out.put(escape);
+        } else if (code_point == 0xFFFE || code_point == 0xFFFF) {
+            out.put(k_replacement_utf8);
+        } else {
+            out.put_utf8(code_point);
+        }
+        before_previous = previous;
+        previous = code_point;
+    }
+    out.finish();
+}
+
+// UTF-8 text as XML text: plain runs are copied in one write each; escapes, and U+FFFD for each
+// byte that does not begin a character XML can carry.
+void write_utf8_text(std::ostream& os, const std::string& text, text_context context) {
+    c_stream_sink sink(os);
+    const auto* const begin = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* const end = begin + text.size();
+    const auto* run = begin;
+    const auto* pos = begin;
+    auto flush_run = [&]() {
+        sink.write(reinterpret_cast<const char*>(run), static_cast<std::size_t>(pos - run));
+    };
+    while (pos != end) {
+        const unsigned char c = *pos;
+        if (k_plain_bytes.plain[c]) {
             ++pos;
             continue;
         }
-        const char32_t code_point = next_utf16_code_point(pos, end);
-        const std::string_view escape = escape_of(code_point);
-        if (escape.empty()) {
-            out.put_utf8(code_point);
+        std::string_view replacement;
+        if (c >= 0x80) {
+            const std::size_t length = xml_char_utf8_length(pos, end);
+            if (length != 0) {
+                pos += length;
+                continue;
+            }
+            replacement = k_replacement_utf8;
         } else {
-            out.put(escape);
+            const bool after_two_brackets = pos - begin >= 2 && pos[-1] == ']' && pos[-2] == ']';
+            replacement = escape_ascii(c, context, after_two_brackets);
+            if (replacement.empty()) {
+                ++pos;
+                continue;
+            }
         }
+        flush_run();
+        sink.write(replacement);
+        run = ++pos;
     }
-    out.finish();
+    flush_run();
+    sink.finish();
+}
+
+}  // namespace
+
+std::ostream& operator<<(std::ostream& os, const c_as_xml<std::wstring>& value) {
+    write_wide_text(os, value.get(), text_context::element);
     return os;
 }
 
 std::ostream& operator<<(std::ostream& os, const c_as_escaped& value) {
-    const std::string& text = value.get();
-    c_stream_sink sink(os);
-    const char* run_start = text.data();
-    const char* const end = run_start + text.size();
-    for (const char* pos = run_start; pos != end; ++pos) {
-        if (!needs_escape(static_cast<unsigned char>(*pos))) continue;
-        sink.write(run_start, static_cast<std::size_t>(pos - run_start));
-        sink.write(escape_of(static_cast<unsigned char>(*pos)));
-        run_start = pos + 1;
-    }
-    sink.write(run_start, static_cast<std::size_t>(end - run_start));
-    sink.finish();
+    write_utf8_text(os, value.get(), text_context::element);
     return os;
 }
 
@@ -147,12 +240,24 @@ std::ostream& operator<<(std::ostream& os, const c_as_xml<std::string>& value) {
     return os << c_as_escaped(value.get());
 }
 
+std::ostream& operator<<(std::ostream& os, const c_as_xml_attribute<std::wstring>& value) {
+    write_wide_text(os, value.get(), text_context::attribute);
+    return os;
+}
+
+std::ostream& operator<<(std::ostream& os, const c_as_xml_attribute<std::string>& value) {
+    write_utf8_text(os, value.get(), text_context::attribute);
+    return os;
+}
+
 std::ostream& operator<<(std::ostream& os, const c_as_ascii& value) {
     c_block_output out(os);
     for (const wchar_t unit : value.get()) {
         out.make_room();
         const auto code = static_cast<std::make_unsigned_t<wchar_t>>(unit);
-        out.put(code <= 127 ? static_cast<char>(code) : '.');
+        const bool is_carried = code <= 127 && (code >= 0x20 || code == '\t' || code == '\n' ||
+                                                code == '\r');
+        out.put(is_carried ? static_cast<char>(code) : '.');
     }
     out.finish();
     return os;
@@ -223,7 +328,7 @@ void c_xml_writer::conditionally_select_ns_map(const s_ns_map* ns_map) {
 void c_xml_writer::write_ns_attribute(const char* prefix, const char* uri) {
     m_os << " xmlns";
     if (prefix && *prefix) m_os << ':' << prefix;
-    m_os << "=\"" << uri << '"';
+    m_os << "=\"" << c_as_xml_attribute<std::string>(uri) << '"';
 }
 
 void c_xml_writer::conditionally_write_ns_attrs(bool force_xsi_declaration) {
@@ -240,12 +345,14 @@ void c_xml_writer::conditionally_write_ns_attrs(bool force_xsi_declaration) {
         const string_pair& first = m_schema_locations.front();
         if (first.first.empty()) {
             // Only one no-namespace location can be given; later pairs have no place to go.
-            m_os << " xsi:noNamespaceSchemaLocation=\"" << first.second << '"';
+            m_os << " xsi:noNamespaceSchemaLocation=\"" << c_as_xml_attribute<std::string>(first.second)
+                 << '"';
         } else {
             m_os << " xsi:schemaLocation=\"";
             const char* separator = "";
             for (const string_pair& location : m_schema_locations) {
-                m_os << separator << location.first << ' ' << location.second;
+                m_os << separator << c_as_xml_attribute<std::string>(location.first) << ' '
+                     << c_as_xml_attribute<std::string>(location.second);
                 separator = " ";
             }
             m_os << '"';

@@ -30,7 +30,22 @@ private:
     const T& m_value;
 };
 
-// Escapes the four XML special characters of UTF-8 text; otherwise copies it byte for byte.
+// Output wrapper for attribute values: as c_as_xml, and tab and line feed are written as
+// character references, so that they survive attribute-value normalisation.
+template <typename T>
+class c_as_xml_attribute {
+public:
+    explicit c_as_xml_attribute(const T& value) : m_value(value) {}
+    const T& get() const { return m_value; }
+
+private:
+    const T& m_value;
+};
+
+// Escapes UTF-8 text so that it reads back unchanged: the four XML special characters, ">"
+// after "]]", and carriage return (as "&#13;"). Bytes that are not characters XML can carry
+// (C0 controls other than tab, line feed and carriage return, U+FFFE, U+FFFF, malformed UTF-8)
+// are written as U+FFFD, one for each byte.
 class c_as_escaped {
 public:
     explicit c_as_escaped(const std::string& value) : m_value(value) {}
@@ -40,7 +55,8 @@ private:
     const std::string& m_value;
 };
 
-// Writes UTF-16 text as plain ASCII: every unit above 127 becomes ".".
+// Writes UTF-16 text as plain ASCII: every unit above 127, and every control XML cannot carry,
+// becomes ".".
 class c_as_ascii {
 public:
     explicit c_as_ascii(const std::wstring& value) : m_value(value) {}
@@ -50,9 +66,12 @@ private:
     const std::wstring& m_value;
 };
 
-// Writes each unit escaped and encoded as UTF-8; an unpaired surrogate is written as U+FFFD.
+// Writes each unit escaped as c_as_escaped does and encoded as UTF-8; an unpaired surrogate is
+// written as U+FFFD.
 std::ostream& operator<<(std::ostream& os, const c_as_xml<std::wstring>& value);
 std::ostream& operator<<(std::ostream& os, const c_as_xml<std::string>& value);
+std::ostream& operator<<(std::ostream& os, const c_as_xml_attribute<std::wstring>& value);
+std::ostream& operator<<(std::ostream& os, const c_as_xml_attribute<std::string>& value);
 std::ostream& operator<<(std::ostream& os, const c_as_escaped& value);
 std::ostream& operator<<(std::ostream& os, const c_as_ascii& value);
 

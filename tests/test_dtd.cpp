@@ -93,10 +93,12 @@ TEST(InternalSubset, EntityWithMarkupIsParsedAsContent) {
     EXPECT_EQ(doc.rest(), "<r><b>in</b></r>");
 }
 
-TEST(InternalSubset, LaterDeclarationWins) {
-    dtd_document doc("<!DOCTYPE r [<!ENTITY e \"1\"><!ENTITY e \"2\">]>&e;");
+TEST(InternalSubset, FirstDeclarationBinds) {
+    dtd_document doc("<!DOCTYPE r [<!ENTITY e \"1\"><!ENTITY e \"2\"><!ENTITY % p 'a'>"
+                     "<!ENTITY % p 'b'>]>&e;");
     ASSERT_TRUE(doc.read_doctype());
-    EXPECT_EQ(doc.rest(), "2");
+    EXPECT_EQ(doc.parameter("p"), "a");
+    EXPECT_EQ(doc.rest(), "1");
 }
 
 TEST(InternalSubset, ExternalIdentifierOnlyIsAccepted) {
@@ -169,7 +171,10 @@ TEST(DtdErrors, ExternalEntitiesWarnAndStayUndeclared) {
         EXPECT_EQ(e.code, ELMX_EXTERNAL_ENTITY);
         EXPECT_EQ(e.message, "External Entity definitions not supported");
     }
-    EXPECT_EQ(doc.rest(), "&ext;&pub;");
+    // Left undeclared, so a reference to them is an error rather than the keyword as text.
+    EXPECT_EQ(doc.rest(), "");
+    EXPECT_EQ(doc.errors().back().code, ELMX_ENTITY_NOT_FOUND);
+    EXPECT_EQ(doc.errors().back().message, "Entity 'ext' not found");
 }
 
 TEST(DtdErrors, UnexpectedBareWord) {
@@ -306,7 +311,7 @@ TEST(HostileDtd, TruncatedAtEveryByte) {
  <!ENTITY % p2 '<!ENTITY c "&#37;p;">'>
  <!ENTITY % nest "&#37;p2;">
  <!ENTITY a "x&#65;%p;&b;">
- <!ENTITY b '<i a="&a;">&#x42</i>'>
+ <!ENTITY b '<i a="&a;">&#x42;</i>'>
  <!ENTITY ext PUBLIC "-//p" "s">
  <!ELEMENT r ANY>
  <!ATTLIST r a CDATA "]>">

@@ -53,10 +53,10 @@ public:
         std::size_t index = 0;
         c_entity_name_reader_for_attribute_data reader(text, &index);
         for (int c = reader.get(); c != -1; c = reader.get()) {
-            if (c == '&')
-                m_getter.resolve_reference(reader, &out);
-            else
+            if (c != '&')
                 m_getter.add_char_wsp(&out, c, false);
+            else if (!m_getter.resolve_reference(reader, &out))
+                break;
         }
         return out;
     }
@@ -79,26 +79,81 @@ TEST(References, PredefinedEntitiesGiveTheirCharacters) {
 }
 
 TEST(References, CharacterReferences) {
-    EXPECT_EQ(document("&#65;&#x41;&#65 b").read_text(), "AAA b");
+    EXPECT_EQ(document("&#65;&#x41;").read_text(), "AA");
     EXPECT_EQ(document("&#xE9;").read_text(), "\xC3\xA9");
-    EXPECT_EQ(document("&#x100000;").read_text(), "\xF4\x80\x80\x80");
-    // Values above 100000 hexadecimal produce nothing; neither do surrogates, which have no
-    // UTF-8 form, nor numbers too large for any character.
-    EXPECT_EQ(
-        document("[&#x110000;][&#x10FFFF;][&#xD800;][&#99999999999999999999999;]").read_text(),
-        "[][][][]");
-    // Without digits there is no reference; a character that is neither "x" nor a digit is
-    // taken with it.
-    EXPECT_EQ(document("[&#;][&#x;][&#X41;]").read_text(), "[][][41;]");
-    EXPECT_EQ(document("&#x85;&#x2028;").read_text(), "\n\n");
+    EXPECT_EQ(document("&#x100000;&#x10FFFF;").read_text(), "\xF4\x80\x80\x80\xF4\x8F\xBF\xBF");
+    // NEL and LINE SEPARATOR are ordinary characters of XML 1.0, and references never end lines.
+    EXPECT_EQ(document("&#x85;&#x2028;").read_text(), "\xC2\x85\xE2\x80\xA8");
+    EXPECT_EQ(document("&#9;&#10;&#13;").read_text(), "\t\n\r");
 }
 
-TEST(References, UndeclaredNamesStayLiteral) {
-    document doc("&foo; &bar x & y &");
-    EXPECT_EQ(doc.read_text(), "&foo; &bar x & y &");
-    EXPECT_TRUE(doc.errors().empty());
-    // The character after a lone "&" is not swallowed into a name.
-    EXPECT_EQ(document("&&lt;").read_text(), "&<");
+TEST(References, MalformedOrForbiddenCharacterReferencesAreFatal) {
+    const char* const malformed[] = {"&#65 b", "&#;", "&#x;", "&#X41;", "&#a;", "&#x4G;"};
+    for (const char* text : malformed) {
+        document doc(std::string("[") + text);
+        EXPECT_EQ(doc.read_text(), "[") << text;
+        ASSERT_EQ(doc.errors().size(), 1u) << text;
+        EXPECT_EQ(doc.errors()[0].type, ELMX_TYPE_FATAL) << text;
+        EXPECT_EQ(doc.errors()[0].code, ELMX_NOT_WELL_FORMED) << text;
+        EXPECT_EQ(doc.errors()[0].message,
+                  "Character reference not well-formed (expected digits and ';')")
+            << text;
+    }
+    const std::pair<const char*, const char*> forbidden[] = {
+        {"&#x0;", "U+0000"},      {"&#5;", "U+0005"},         {"&#x1F;", "U+001F"},
+        {"&#xD800;", "U+D800"},   {"&#xDFFF;", "U+DFFF"},     {"&#xFFFE;", "U+FFFE"},
+        {"&#65535;", "U+FFFF"},   {"&#x110000;", "U+110000"},
+        {"&#99999999999999999999999;", "U+110000"}};
+    for (const auto& [text, named] : forbidden) {
+        document doc(text);
+        EXPECT_EQ(doc.read_text(), "") << text;
+        ASSERT_EQ(doc.errors().size(), 1u) << text;
+        EXPECT_EQ(doc.errors()[0].code, ELMX_NOT_WELL_FORMED) << text;
+        EXPECT_EQ(doc.errors()[0].message,
+                  std::string("Character reference to a character not allowed in XML: ") + named);
+        EXPECT_TRUE(doc.recorder().is_fatal_errored());
+    }
+    // XML 1.1 documents may carry the C0 controls by reference, never NUL.
+    document xml11("&#1;&#x1F;");
+    xml11.getter().set_xml11_line_ends(true);
+    EXPECT_EQ(xml11.read_text(), "\x01\x1F");
+    document nul11("&#0;");
+    nul11.getter().set_xml11_line_ends(true);
+    EXPECT_EQ(nul11.read_text(), "");
+    EXPECT_FALSE(nul11.errors().empty());
+}
+
+TEST(References, BareAmpersandsAndUndeclaredEntitiesAreFatal) {
+    struct row {
+        const char* text;
+        elmx_error code;
+        const char* message;
+    };
+    const row rows[] = {
+        {"a &foo; b", ELMX_ENTITY_NOT_FOUND, "Entity 'foo' not found"},
+        {"a &bar b", ELMX_NOT_WELL_FORMED, "Reference to 'bar' not ended by ';'"},
+        {"a & b", ELMX_NOT_WELL_FORMED,
+         "'&' must begin a reference (the character itself is written &amp;)"},
+        {"a &", ELMX_NOT_WELL_FORMED,
+         "'&' must begin a reference (the character itself is written &amp;)"},
+        {"a &&lt;", ELMX_NOT_WELL_FORMED,
+         "'&' must begin a reference (the character itself is written &amp;)"},
+        {"a &1x;", ELMX_NOT_WELL_FORMED,
+         "'&' must begin a reference (the character itself is written &amp;)"},
+    };
+    for (const row& r : rows) {
+        document doc(r.text);
+        EXPECT_EQ(doc.read_text(), "a ") << r.text;
+        ASSERT_EQ(doc.errors().size(), 1u) << r.text;
+        EXPECT_EQ(doc.errors()[0].type, ELMX_TYPE_FATAL) << r.text;
+        EXPECT_EQ(doc.errors()[0].code, r.code) << r.text;
+        EXPECT_EQ(doc.errors()[0].message, r.message) << r.text;
+    }
+    // In attribute values too.
+    document attribute("");
+    EXPECT_EQ(attribute.expand("x&undeclared;y"), "x");
+    ASSERT_EQ(attribute.errors().size(), 1u);
+    EXPECT_EQ(attribute.errors()[0].code, ELMX_ENTITY_NOT_FOUND);
 }
 
 TEST(Whitespace, ModesApplyToLiteralAndReferencedSpace) {
@@ -114,14 +169,36 @@ TEST(Whitespace, ModesApplyToLiteralAndReferencedSpace) {
 
 TEST(Whitespace, CollapseKeepsTheSpaceBeforeReferencedText) {
     EXPECT_EQ(document(" a  &lt;  b ").read_text(ELMX_WS_COLLAPSE), "a < b");
-    EXPECT_EQ(document("a &#xE9; &unknown; b").read_text(ELMX_WS_COLLAPSE),
-              "a \xC3\xA9 &unknown; b");
+    EXPECT_EQ(document("a &#xE9; &amp; b").read_text(ELMX_WS_COLLAPSE), "a \xC3\xA9 & b");
 }
 
 TEST(PushedEntities, TextIsReadAsInputWithItsMarkup) {
     document doc("[&e;]");
     doc.getter().add_general_entity("e", "<b>x&amp;y</b>");
     EXPECT_EQ(doc.read_text(), "[<b>x&y</b>]");
+}
+
+TEST(PushedEntities, ReplacementTextMustBeBalancedMarkup) {
+    const char* const balanced[] = {"", "text", "<a/>", "<a x='>'>t</a>", "<a><b/></a>x<c></c>",
+                                    "<!-- </a> --><?p </a>?><![CDATA[</a>]]>", "&lt;/a>"};
+    for (const char* text : balanced) {
+        document doc("&e;");
+        doc.getter().add_general_entity("e", text);
+        doc.read_text();
+        EXPECT_TRUE(doc.errors().empty()) << text;
+    }
+    const char* const unbalanced[] = {"</a><a>", "<a>", "</a>", "<a></b>", "<a",
+                                      "<a x='>", "<!-- x", "<![CDATA[x", "<?p", "<!DOCTYPE a>",
+                                      "<", "<a><b></a></b>"};
+    for (const char* text : unbalanced) {
+        document doc("[&e;]");
+        doc.getter().add_general_entity("e", text);
+        EXPECT_EQ(doc.read_text(), "[") << text;
+        ASSERT_EQ(doc.errors().size(), 1u) << text;
+        EXPECT_EQ(doc.errors()[0].type, ELMX_TYPE_FATAL) << text;
+        EXPECT_EQ(doc.errors()[0].message,
+                  "Replacement text of entity 'e' is not balanced markup");
+    }
 }
 
 TEST(PushedEntities, HighBytesAreDeliveredAsUnsignedValues) {
@@ -176,13 +253,29 @@ TEST(InPlaceExpansion, NestedReferencesAreExpanded) {
     g.add_general_entity("e", "1&f;2");
     g.add_general_entity("f", "&lt;&#x41;3");
     EXPECT_EQ(doc.expand("[&e;]"), "[1<A32]");
-    // "%" inside a general entity's text refers to a general entity; alone it is text.
+    // "%" is plain text once a general entity's text is used.
     g.add_general_entity("p", "50% off %f;");
-    EXPECT_EQ(doc.expand("&p;"), "50% off <A3");
-    // An undeclared nested reference stays literal and the rest of the text follows it.
-    g.add_general_entity("u", "a &zz; b");
-    EXPECT_EQ(doc.expand("&u;"), "a &zz; b");
+    EXPECT_EQ(doc.expand("&p;"), "50% off %f;");
     EXPECT_TRUE(doc.errors().empty());
+    // An undeclared nested reference ends the expansion with a fatal error.
+    g.add_general_entity("u", "a &zz; b");
+    EXPECT_EQ(doc.expand("&u;"), "a ");
+    ASSERT_EQ(doc.errors().size(), 1u);
+    EXPECT_EQ(doc.errors()[0].code, ELMX_ENTITY_NOT_FOUND);
+}
+
+TEST(InPlaceExpansion, AttributeValuesRefuseLessThanAndNormaliseWhiteSpace) {
+    document doc("");
+    doc.getter().add_general_entity("ws", "a\tb\nc&#9;d&#10;");
+    // Literal tab and line feed stand for a space; references keep the character.
+    EXPECT_EQ(doc.expand("&ws;"), "a b c\td\n");
+    doc.getter().add_general_entity("lt", "&#38;#60;");
+    doc.getter().add_general_entity("raw", "x<y");
+    EXPECT_EQ(doc.expand("&lt;"), "<");  // the predefined entity, never the declared one
+    EXPECT_EQ(doc.expand("[&raw;]"), "[x");
+    ASSERT_EQ(doc.errors().size(), 1u);
+    EXPECT_EQ(doc.errors()[0].code, ELMX_NOT_WELL_FORMED);
+    EXPECT_EQ(doc.errors()[0].message, "'<' not allowed in an attribute value");
 }
 
 TEST(InPlaceExpansion, WhitespaceStepAppliesToTheExpandedText) {
@@ -202,7 +295,7 @@ TEST(InPlaceExpansion, SelfAndMutualReferencesAreFatal) {
 
     document mutual("");
     mutual.getter().add_general_entity("a", "&b;");
-    mutual.getter().add_general_entity("b", "%a;");
+    mutual.getter().add_general_entity("b", "&a;");
     mutual.expand("&a;");
     ASSERT_EQ(mutual.errors().size(), 1u);
     EXPECT_EQ(mutual.errors()[0].message, "Recursive entity definition for: &b;");
@@ -217,22 +310,22 @@ TEST(InPlaceExpansion, OtherReaders) {
     EXPECT_TRUE(g.resolve_reference(from_c_str, &out));
     EXPECT_STREQ(from_c_str.position(), "rest");
 
-    const std::string text = "e x";
+    const std::string text = "e; x";
     const char* position = text.data();
     c_entity_name_reader_for_entity from_entity(&position, text.data() + text.size());
     EXPECT_TRUE(g.resolve_reference(from_entity, &out));
-    EXPECT_EQ(position, text.data() + 1);  // the space after the name was put back
+    EXPECT_EQ(position, text.data() + 2);
     EXPECT_EQ(out, "EE");
 }
 
 // The paths that push back the most characters must never overrun the three-slot buffers
 // (a debug build asserts on it) and must keep the characters in order.
 TEST(PushBack, ReferenceEndingAtTheEndOfAnEntityText) {
-    document doc("&e;!x&f;;y");
+    document doc("&e;;x&f;;y");
     doc.getter().add_general_entity("e", "&lt");
     doc.getter().add_general_entity("f", "&#65");
     // The name of a reference at the very end of a text may go on in the text below it.
-    EXPECT_EQ(doc.read_text(), "<!xAy");
+    EXPECT_EQ(doc.read_text(), "<xAy");
 }
 
 TEST(PushBack, UngetsAcrossTheEndOfAnEntityText) {
@@ -281,12 +374,14 @@ TEST(PushBack, LinesCountOnlyDocumentLineEnds) {
     EXPECT_EQ(b.get_line_num(), 2);
 }
 
-TEST(Getter, InvalidUtf8EndsTheInputWithoutAnError) {
+TEST(Getter, InvalidUtf8EndsTheInputWithAnEncodingError) {
     document doc(
         "a\xFF"
         "b");
     EXPECT_EQ(doc.read_text(), "a");
-    EXPECT_TRUE(doc.errors().empty());
+    ASSERT_EQ(doc.errors().size(), 1u);
+    EXPECT_EQ(doc.errors()[0].type, ELMX_TYPE_FATAL);
+    EXPECT_EQ(doc.errors()[0].code, ELMX_BAD_CHAR_ENCODING);
 }
 
 TEST(Getter, RewindClearsEntitiesAndCounters) {
@@ -305,7 +400,9 @@ TEST(Getter, RewindClearsEntitiesAndCounters) {
     EXPECT_FALSE(g.get_general_entity("e", nullptr));
     EXPECT_FALSE(g.get_parameter_entity("e", nullptr));
     EXPECT_EQ(g.get(), '<');
-    EXPECT_EQ(doc.read_text(), "&e;");
+    EXPECT_EQ(doc.read_text(), "");
+    ASSERT_EQ(doc.errors().size(), 1u);
+    EXPECT_EQ(doc.errors()[0].code, ELMX_ENTITY_NOT_FOUND);
 }
 
 TEST(ScanningOperations, NonWhitespaceStringsAndQuotes) {
@@ -416,13 +513,18 @@ TEST(HostileInput, VeryLongNamesAndValues) {
     const std::string value(1 << 20, 'v');
     document doc("&" + name + ";|&" + name + "x;");
     doc.getter().add_general_entity(name, value);
-    EXPECT_EQ(doc.read_text(), value + "|&" + name + "x;");
-    EXPECT_TRUE(doc.errors().empty());
+    EXPECT_EQ(doc.read_text(), value + "|");
+    ASSERT_EQ(doc.errors().size(), 1u);
+    EXPECT_EQ(doc.errors()[0].code, ELMX_ENTITY_NOT_FOUND);
 }
 
 TEST(HostileInput, LongCharacterReferences) {
     EXPECT_EQ(document("&#" + std::string(1 << 20, '0') + "65;").read_text(), "A");
-    EXPECT_EQ(document("&#x" + std::string(1 << 20, 'F') + ";.").read_text(), ".");
+    document huge("&#x" + std::string(1 << 20, 'F') + ";.");
+    EXPECT_EQ(huge.read_text(), "");
+    ASSERT_EQ(huge.errors().size(), 1u);
+    EXPECT_EQ(huge.errors()[0].message,
+              "Character reference to a character not allowed in XML: U+110000");
 }
 
 }  // namespace

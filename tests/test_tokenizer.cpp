@@ -39,6 +39,23 @@ TEST(Prolog, DeclarationCommentsAndDoctypeBeforeTheFirstElement) {
     EXPECT_EQ(t.next(), ELXP_END_OF_DOCUMENT);
 }
 
+TEST(Prolog, WhatOtherWritersPutBeforeTheFirstElement) {
+    const char* const accepted[] = {
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?><r/>",
+        "<?xml version='1.0'?>\n<?xml-stylesheet type='text/xsl' href='a.xsl'?><r/>",
+        "<?xml-stylesheet href='a'?><r/>",
+        "<?xml version='1.7'?><r/>",
+        "<?xml version='1.10' standalone='yes'?><r/>",
+        "<?xmlfoo?><?xml-model x?><r/>",
+    };
+    for (const char* input : accepted) {
+        tokenizer t(input);
+        EXPECT_EQ(t.next(), ELXP_NAME) << input;
+        EXPECT_EQ(t.name, "r") << input;
+        EXPECT_TRUE(t.errors.entries.empty()) << input;
+    }
+}
+
 TEST(Prolog, FailuresCarryTheirCodeSeverityAndMessage) {
     struct row {
         const char* input;
@@ -47,12 +64,15 @@ TEST(Prolog, FailuresCarryTheirCodeSeverityAndMessage) {
         const char* message;
     };
     const row rows[] = {
-        {"<?xml-stylesheet href='a'?><r/>", ELMX_TYPE_ERROR, ELMX_BAD_XML_DECL,
-         "Version not present in XML Decl"},
+        {"<?xml ?><r/>", ELMX_TYPE_ERROR, ELMX_BAD_XML_DECL, "Version not present in XML Decl"},
         {"<?xml version='2.0'?><r/>", ELMX_TYPE_ERROR, ELMX_BAD_XML_VERSION,
          "XML version 2.0 not understood"},
-        {"<?xml version='1.0' standalone='no'?><r/>", ELMX_TYPE_ERROR, ELMX_BAD_XML_DECL,
-         "XML Document is not standalone"},
+        {"<?xml version='1.'?><r/>", ELMX_TYPE_ERROR, ELMX_BAD_XML_VERSION,
+         "XML version 1. not understood"},
+        {"<?xml version='1.0a'?><r/>", ELMX_TYPE_ERROR, ELMX_BAD_XML_VERSION,
+         "XML version 1.0a not understood"},
+        {"<?xml version='1.0' standalone='maybe'?><r/>", ELMX_TYPE_ERROR, ELMX_BAD_XML_DECL,
+         "XML declaration not Well-Formed"},
         {"<?xml version='1.0' encoding='UTF-16'?><r/>", ELMX_TYPE_FATAL, ELMX_ENCODING_MISMATCH,
          "Mis-match between specfied encoding and byte format"},
         {"<?xml version='1.0' encodin='x'?><r/>", ELMX_TYPE_ERROR, ELMX_BAD_XML_DECL,
@@ -93,7 +113,7 @@ TEST(Prolog, DeclarationOrDoctypeAfterTheStartIsRejected) {
 }
 
 TEST(StartTags, AttributesAndNamespaceDeclarations) {
-    tokenizer t("<p:r xmlnsfoo='1' xmlns:p=\"urn:p\" xmlns='urn:d' a = \"<x>&amp;\" b='\"'>");
+    tokenizer t("<p:r xmlnsfoo='1' xmlns:p=\"urn:p\" xmlns='urn:d' a = \"x>&amp;\" b='\"'>");
     ASSERT_EQ(t.next(), ELXP_NAME);
     EXPECT_EQ(t.name, "p:r");
     std::string value;
@@ -103,7 +123,7 @@ TEST(StartTags, AttributesAndNamespaceDeclarations) {
     EXPECT_EQ(t.xml.get_attribute_name(&t.name, false), ELXP_NAME);
     EXPECT_EQ(t.name, "a");
     EXPECT_TRUE(t.xml.get_attribute_value(&value, ELMX_WS_PRESERVE));
-    EXPECT_EQ(value, "<x>&");
+    EXPECT_EQ(value, "x>&");
     EXPECT_EQ(t.xml.get_attribute_name(&t.name, false), ELXP_NAME);
     EXPECT_EQ(t.name, "b");
     EXPECT_TRUE(t.xml.get_attribute_value(&value, ELMX_WS_PRESERVE));
@@ -160,7 +180,8 @@ TEST(StartTags, MalformedAttributesAreFatal) {
         EXPECT_EQ(t.last().type, ELMX_TYPE_FATAL) << r.input;
         EXPECT_EQ(t.last().code, r.code) << r.input;
         EXPECT_EQ(t.last().message, r.message) << r.input;
-        EXPECT_EQ(t.next(), ELXP_END_OF_DOCUMENT) << r.input;
+        // The input has ended in that error: nothing after it reads as data or as the end.
+        EXPECT_EQ(t.next(), ELXP_ERROR) << r.input;
     }
 }
 
@@ -240,8 +261,32 @@ TEST(Text, EntityWithMarkupIsParsedAsContent) {
     EXPECT_TRUE(t.xml.get_element_value(&value, ELMX_WS_PRESERVE, true));
     EXPECT_EQ(value, "in");
     EXPECT_TRUE(t.xml.is_element_end_tag("b"));
+    EXPECT_EQ(t.next(), ELXP_ERROR);
+    EXPECT_EQ(t.last().code, ELMX_ENTITY_NOT_FOUND);
+    EXPECT_EQ(t.last().message, "Entity 'undeclared' not found");
+}
+
+TEST(Text, EntitiesMayNotCloseWhatTheyDidNotOpen) {
+    tokenizer t("<!DOCTYPE r [<!ENTITY e '</a><a>'>]><r><a>&e;</a></r>");
+    ASSERT_EQ(t.next(), ELXP_NAME);
+    EXPECT_EQ(t.xml.get_attribute_name(&t.name, false), ELXP_START_TAG_END);
+    ASSERT_EQ(t.next(), ELXP_NAME);
+    EXPECT_EQ(t.xml.get_attribute_name(&t.name, false), ELXP_START_TAG_END);
+    EXPECT_EQ(t.next(), ELXP_ERROR);
+    EXPECT_EQ(t.last().type, ELMX_TYPE_FATAL);
+    EXPECT_EQ(t.last().code, ELMX_NOT_WELL_FORMED);
+}
+
+TEST(Text, CharacterDataIsReadAsWrittenAfterAnyAttribute) {
+    tokenizer t("<r a=' x  y '>\n a\tb\n<e/></r>");
+    ASSERT_EQ(t.next(), ELXP_NAME);
+    ASSERT_EQ(t.xml.get_attribute_name(&t.name, false), ELXP_NAME);
+    std::string value;
+    EXPECT_TRUE(t.xml.get_attribute_value(&value, ELMX_WS_COLLAPSE));
+    EXPECT_EQ(value, "x y");
+    EXPECT_EQ(t.xml.get_attribute_name(&t.name, false), ELXP_START_TAG_END);
     EXPECT_EQ(t.next(), ELXP_CHARACTERS);
-    EXPECT_EQ(t.name, "&undeclared;");
+    EXPECT_EQ(t.name, "a\tb\n");  // leading white space is dropped before any text
 }
 
 // A tokenizer positioned inside <v>, ready for its value.
@@ -298,7 +343,7 @@ TEST(Comments, DashesBeforeTheEndGiveAWarning) {
 }
 
 TEST(Skipping, NestedContentAndMismatchedEndTags) {
-    tokenizer t("<r><a x='<'><b/>t<![CDATA[</a>]]><a></a></a><z/></r>");
+    tokenizer t("<r><a x='&lt;/a>'><b/>t<![CDATA[</a>]]><a></a></a><z/></r>");
     ASSERT_EQ(t.next(), ELXP_NAME);
     EXPECT_EQ(t.xml.get_attribute_name(&t.name, false), ELXP_START_TAG_END);
     ASSERT_EQ(t.next(), ELXP_NAME);

@@ -16,10 +16,11 @@ struct decoded {
     std::vector<int> lines;  // line number after each character
 };
 
-decoded decode(const std::string& input) {
+decoded decode(const std::string& input, bool xml11 = false) {
     decoded out;
     c_read_string source(input);
     c_get_as_utf8 getter(source, out.errors);
+    getter.set_xml11_line_ends(xml11);
     for (int c = getter.get(); c != -1; c = getter.get()) {
         EXPECT_GE(c, 0);
         EXPECT_LE(c, 255);
@@ -119,16 +120,19 @@ TEST(Utf16, DecodesPairsAndRejectsUnpairedSurrogates) {
             EXPECT_EQ(d.bytes, "<a");
             EXPECT_EQ(d.errors.get_last_error(), ELMX_BAD_CHAR_ENCODING);
         }
-        // A high surrogate cut off by the end of input, or an odd last byte, is just the end.
+        // A high surrogate cut off by the end of input, or an odd last byte, is a document cut
+        // short: an encoding error, never a quiet end.
         decoded cut = decode(utf16(std::u16string(u"<a") + char16_t(0xD800), big_endian, true));
         EXPECT_EQ(cut.bytes, "<a");
-        EXPECT_FALSE(cut.errors.is_errored());
+        EXPECT_EQ(cut.errors.get_last_error(), ELMX_BAD_CHAR_ENCODING);
         decoded odd = decode(utf16(u"<a", big_endian, true) + "x");
         EXPECT_EQ(odd.bytes, "<a");
+        EXPECT_EQ(odd.errors.get_last_error(), ELMX_BAD_CHAR_ENCODING);
+        EXPECT_TRUE(odd.errors.is_fatal_errored());
     }
 }
 
-TEST(Utf8Mode, MalformedSequencesEndTheInputSilently) {
+TEST(Utf8Mode, MalformedSequencesAreFatalEncodingErrors) {
     const std::vector<std::string> cases = {
         "<a>\xC3",                  // truncated at the very end
         "<a>\xE2\x82",              // truncated at the very end
@@ -142,8 +146,36 @@ TEST(Utf8Mode, MalformedSequencesEndTheInputSilently) {
     for (const std::string& input : cases) {
         decoded d = decode(input);
         EXPECT_EQ(d.bytes, "<a>") << input;
-        EXPECT_FALSE(d.errors.is_errored());
+        EXPECT_TRUE(d.errors.is_fatal_errored()) << input;
+        EXPECT_EQ(d.errors.get_last_error(), ELMX_BAD_CHAR_ENCODING) << input;
+        int line = 0;
+        EXPECT_TRUE(d.errors.get_error_info(nullptr, nullptr, &line));
+        EXPECT_EQ(line, 1);
     }
+}
+
+TEST(CharacterRange, CharactersXmlForbidsAreFatalInEveryEncoding) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {std::string("<a>\0", 4), "U+0000"},
+        {"<a>\x01", "U+0001"},
+        {"<a>\x0B", "U+000B"},
+        {"<a>\x0C", "U+000C"},
+        {"<a>\x1F", "U+001F"},
+        {"<a>\xEF\xBF\xBE", "U+FFFE"},
+        {"<a>\xEF\xBF\xBF", "U+FFFF"},
+        {"\xEF\xBB\xBF\x02", "U+0002"},
+        {utf16(u"<a>\u0007", true, true), "U+0007"},
+        {utf16(u"<a>\uFFFF", false, false), "U+FFFF"},
+    };
+    for (const auto& [input, named] : cases) {
+        decoded d = decode(input);
+        EXPECT_TRUE(d.errors.is_fatal_errored()) << named;
+        EXPECT_EQ(d.errors.get_last_error(), ELMX_NOT_WELL_FORMED) << named;
+    }
+    // Tab, line feed, carriage return, DEL, C1 controls and the last plane are all characters.
+    decoded allowed = decode("<\t\n\x7F\xC2\x80\xC2\x9F\xF4\x8F\xBF\xBD");
+    EXPECT_FALSE(allowed.errors.is_errored());
+    EXPECT_EQ(allowed.bytes, "<\t\n\x7F\xC2\x80\xC2\x9F\xF4\x8F\xBF\xBD");
 }
 
 TEST(LineEnds, NormalisedAndCounted) {
@@ -151,8 +183,11 @@ TEST(LineEnds, NormalisedAndCounted) {
     EXPECT_EQ(d.bytes, "<a\nb\nc\nd\n\ne");
     EXPECT_EQ(d.lines.front(), 1);
     EXPECT_EQ(d.lines.back(), 6);
-    EXPECT_EQ(decode("<\xC2\x85\xE2\x80\xA8").bytes, "<\n\n");
-    EXPECT_EQ(decode(utf16(u"<\u0085\u2028", true, true)).bytes, "<\n\n");
+    // NEL and LINE SEPARATOR end lines in XML 1.1 only.
+    EXPECT_EQ(decode("<\xC2\x85\xE2\x80\xA8").bytes, "<\xC2\x85\xE2\x80\xA8");
+    EXPECT_EQ(decode("<\xC2\x85\xE2\x80\xA8", true).bytes, "<\n\n");
+    EXPECT_EQ(decode(utf16(u"<\u0085\u2028", true, true), true).bytes, "<\n\n");
+    EXPECT_EQ(decode(utf16(u"<\u0085", true, true)).bytes, "<\xC2\x85");
 }
 
 TEST(LineEnds, PushBackAcrossALineEndLosesNothing) {
@@ -183,7 +218,7 @@ TEST(SingleByteMode, BytesAboveAsciiBecomeUtf8) {
     std::string rest;
     for (int c = getter.get(); c != -1; c = getter.get())
         rest += static_cast<char>(c);
-    EXPECT_EQ(rest, "\xC3\xA9\n\x7F");
+    EXPECT_EQ(rest, "\xC3\xA9\xC2\x85\x7F");  // 0x85 is NEL, a line end in XML 1.1 only
 }
 
 struct encoding_case {

@@ -250,22 +250,49 @@ TEST(WriterLocale, NumbersStayClassicWhateverTheGlobalLocale) {
     EXPECT_EQ(os.str(), "1234567 -9223372036854775808 1234.5 0.25");
 }
 
-TEST(Escaping, NarrowTextEscapesFourCharactersOnly) {
-    const std::string text = "a<b & 'd' > e \"q\"\t\n\r\x01\xC3\xA9";
-    const std::string expected = "a&lt;b &amp; &apos;d&apos; > e &quot;q&quot;\t\n\r\x01\xC3\xA9";
+TEST(Escaping, NarrowTextReadsBackAsWritten) {
+    const std::string text = "a<b & 'd' > e \"q\"\t\n\r\x7F\xC3\xA9";
+    const std::string expected = "a&lt;b &amp; &apos;d&apos; > e &quot;q&quot;\t\n&#13;\x7F\xC3\xA9";
     EXPECT_EQ(written(c_as_escaped(text)), expected);
     EXPECT_EQ(written(c_as_xml<std::string>(text)), expected);
     EXPECT_EQ(written(c_as_escaped(std::string("<<&&"))), "&lt;&lt;&amp;&amp;");
     EXPECT_EQ(written(c_as_escaped(std::string())), "");
-    EXPECT_EQ(written(c_as_escaped(std::string("\0<", 2))), std::string("\0&lt;", 5));
+    // "]]>" may not stand in character data.
+    EXPECT_EQ(written(c_as_escaped(std::string("]]>]>]]]>"))), "]]&gt;]>]]]&gt;");
+    // Attribute values keep tab and line feed as references.
+    EXPECT_EQ(written(c_as_xml_attribute<std::string>("a\tb\nc\rd<\"")),
+              "a&#9;b&#10;c&#13;d&lt;&quot;");
+}
+
+TEST(Escaping, NarrowBytesXmlCannotCarryBecomeReplacementCharacters) {
+    const std::string fffd = "\xEF\xBF\xBD";
+    EXPECT_EQ(written(c_as_escaped(std::string("\0<", 2))), fffd + "&lt;");
+    EXPECT_EQ(written(c_as_escaped("a\x01\x08\x0B\x0C\x1F" + std::string("b"))),
+              "a" + fffd + fffd + fffd + fffd + fffd + "b");
+    // U+FFFE and U+FFFF; an encoded surrogate; overlong, truncated and stray bytes.
+    EXPECT_EQ(written(c_as_escaped("\xEF\xBF\xBE\xEF\xBF\xBF")), fffd + fffd + fffd + fffd + fffd + fffd);
+    EXPECT_EQ(written(c_as_escaped("\xED\xA0\x80")), fffd + fffd + fffd);
+    EXPECT_EQ(written(c_as_escaped("\xC0\xAF\xE2\x82")), fffd + fffd + fffd + fffd);
+    EXPECT_EQ(written(c_as_escaped("\x80x\xF5")), fffd + "x" + fffd);
+    // The largest characters of each length pass unchanged.
+    const std::string edges = "\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF";
+    EXPECT_EQ(written(c_as_escaped(edges)), edges);
 }
 
 TEST(Escaping, WideTextIsEscapedAndEncoded) {
     EXPECT_EQ(as_xml(L"a<b & 'd' > e \"q\""), "a&lt;b &amp; &apos;d&apos; > e &quot;q&quot;");
-    const std::wstring all_lengths = {L'A', 0xE9, 0x20AC, 0xFFFF, 0xD83D, 0xDE00};
-    EXPECT_EQ(as_xml(all_lengths), "A\xC3\xA9\xE2\x82\xAC\xEF\xBF\xBF\xF0\x9F\x98\x80");
+    const std::wstring all_lengths = {L'A', 0xE9, 0x20AC, 0xFFFD, 0xD83D, 0xDE00};
+    EXPECT_EQ(as_xml(all_lengths), "A\xC3\xA9\xE2\x82\xAC\xEF\xBF\xBD\xF0\x9F\x98\x80");
     EXPECT_EQ(as_xml({0xDBFF, 0xDFFF}), "\xF4\x8F\xBF\xBF");
-    EXPECT_EQ(as_xml(std::wstring(1, L'\0')), std::string(1, '\0'));
+    // What XML cannot carry becomes U+FFFD; carriage return and "]]>" are escaped.
+    const std::string fffd = "\xEF\xBF\xBD";
+    EXPECT_EQ(as_xml(std::wstring(1, L'\0')), fffd);
+    EXPECT_EQ(as_xml({L'a', 0x1, 0xFFFE, 0xFFFF, L'\r', L'\t', L'\n'}),
+              "a" + fffd + fffd + fffd + "&#13;\t\n");
+    EXPECT_EQ(as_xml(L"]]>"), "]]&gt;");
+    std::ostringstream os;
+    os << c_as_xml_attribute<std::wstring>(L"\t\n\r<");
+    EXPECT_EQ(os.str(), "&#9;&#10;&#13;&lt;");
 }
 
 TEST(Escaping, UnpairedSurrogatesBecomeReplacementCharacters) {
@@ -296,8 +323,8 @@ TEST(Escaping, LongTextsCrossBlockBoundariesIntact) {
 }
 
 TEST(Escaping, AsciiReplacesEverythingAbove127) {
-    const std::wstring text = {L'a', L'<', 0x7F, 0x80, 0xE9, 0xD83D, 0xDE00, L'z'};
-    EXPECT_EQ(written(c_as_ascii(text)), "a<\x7F....z");
+    const std::wstring text = {L'a', L'<', 0x7F, 0x80, 0xE9, 0xD83D, 0xDE00, L'z', 0x1, L'\t'};
+    EXPECT_EQ(written(c_as_ascii(text)), "a<\x7F....z.\t");
 }
 
 // Accepts a fixed number of bytes, then refuses more, like a full disk.
