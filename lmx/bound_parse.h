@@ -200,7 +200,6 @@ elmx_error parse_document(c_xml_reader& reader, const s_ns_map* ns_map, int ns_i
     return finish_document(reader, name, site);
 }
 
-
 // Reads the outermost element of a document; leaves its qualified name in *name.
 elmx_error read_document_element(c_xml_reader& reader, std::string* name, s_call_site site);
 

@@ -246,9 +246,10 @@ bool c_get_for_xml::insert_character_entity(c_entity_name_reader& reader, std::s
     // XML 1.1 lets references carry the C0 controls that may not appear raw.
     const bool restricted_allowed = get_xml11_line_ends() && value >= 1 && value < 0x20;
     if (!is_xml_char(value) && !restricted_allowed) {
-        fail_reference(ELMX_NOT_WELL_FORMED, "Character reference to a character not allowed "
-                                             "in XML: " +
-                                                 format_code_point(value));
+        fail_reference(ELMX_NOT_WELL_FORMED,
+                       "Character reference to a character not allowed "
+                       "in XML: " +
+                           format_code_point(value));
         return false;
     }
     if (value < 0x80) {
@@ -481,9 +482,9 @@ bool c_get_for_xml::read_xml_decl() {
         return false;
     }
     // Any 1.x: a version this reader does not know is read as XML 1.0, as XML 1.0 asks.
-    const bool is_version_1x = version.size() > 2 && version.compare(0, 2, "1.") == 0 &&
-                               std::all_of(version.begin() + 2, version.end(),
-                                           [](char c) { return is_digit_char(c); });
+    const bool is_version_1x =
+        version.size() > 2 && version.compare(0, 2, "1.") == 0 &&
+        std::all_of(version.begin() + 2, version.end(), [](char c) { return is_digit_char(c); });
     if (!is_version_1x) {
         error(ELMX_TYPE_ERROR, ELMX_BAD_XML_VERSION, "XML version " + version + " not understood");
         return false;

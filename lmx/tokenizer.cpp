@@ -152,7 +152,9 @@ namespace {
 class c_spelling_reader : public c_entity_name_reader {
 public:
     c_spelling_reader(c_entity_name_reader& source, std::string* spelling)
-        : c_entity_name_reader(source.push_entity_text()), m_source(source), m_spelling(*spelling) {}
+        : c_entity_name_reader(source.push_entity_text()),
+          m_source(source),
+          m_spelling(*spelling) {}
     int get() override {
         const int c = m_source.get();
         if (c >= 0) m_spelling.push_back(static_cast<char>(c));

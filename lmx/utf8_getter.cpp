@@ -236,7 +236,6 @@ bool c_get_as_utf8::is_allowed_char(int code) {
     return false;
 }
 
-
 int c_get_as_utf8::detect_encoding(int b0) {
     static const char* const k_unrecognised = "Unrecognised character encoding";
     if (b0 == 0xFF || b0 == 0xFE) {

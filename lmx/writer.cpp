@@ -73,8 +73,8 @@ std::size_t xml_char_utf8_length(const unsigned char* pos, const unsigned char* 
     if (in_range(lead, 0xE0, 0xEF)) {
         if (!continues(2)) return 0;
         const unsigned char second = pos[1];
-        if (lead == 0xE0 && second < 0xA0) return 0;    // overlong
-        if (lead == 0xED && second > 0x9F) return 0;    // surrogate
+        if (lead == 0xE0 && second < 0xA0) return 0;                     // overlong
+        if (lead == 0xED && second > 0x9F) return 0;                     // surrogate
         if (lead == 0xEF && second == 0xBF && pos[2] >= 0xBE) return 0;  // U+FFFE, U+FFFF
         return 3;
     }
@@ -153,7 +153,6 @@ private:
     char m_block[512];
     std::size_t m_used = 0;
 };
-
 
 // Wide text as UTF-8 XML text: escapes, and U+FFFD for what XML cannot carry.
 void write_wide_text(std::ostream& os, const std::wstring& text, text_context context) {
@@ -255,8 +254,8 @@ std::ostream& operator<<(std::ostream& os, const c_as_ascii& value) {
     for (const wchar_t unit : value.get()) {
         out.make_room();
         const auto code = static_cast<std::make_unsigned_t<wchar_t>>(unit);
-        const bool is_carried = code <= 127 && (code >= 0x20 || code == '\t' || code == '\n' ||
-                                                code == '\r');
+        const bool is_carried =
+            code <= 127 && (code >= 0x20 || code == '\t' || code == '\n' || code == '\r');
         out.put(is_carried ? static_cast<char>(code) : '.');
     }
     out.finish();
@@ -345,8 +344,8 @@ void c_xml_writer::conditionally_write_ns_attrs(bool force_xsi_declaration) {
         const string_pair& first = m_schema_locations.front();
         if (first.first.empty()) {
             // Only one no-namespace location can be given; later pairs have no place to go.
-            m_os << " xsi:noNamespaceSchemaLocation=\"" << c_as_xml_attribute<std::string>(first.second)
-                 << '"';
+            m_os << " xsi:noNamespaceSchemaLocation=\""
+                 << c_as_xml_attribute<std::string>(first.second) << '"';
         } else {
             m_os << " xsi:schemaLocation=\"";
             const char* separator = "";

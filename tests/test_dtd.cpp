@@ -94,8 +94,9 @@ TEST(InternalSubset, EntityWithMarkupIsParsedAsContent) {
 }
 
 TEST(InternalSubset, FirstDeclarationBinds) {
-    dtd_document doc("<!DOCTYPE r [<!ENTITY e \"1\"><!ENTITY e \"2\"><!ENTITY % p 'a'>"
-                     "<!ENTITY % p 'b'>]>&e;");
+    dtd_document doc(
+        "<!DOCTYPE r [<!ENTITY e \"1\"><!ENTITY e \"2\"><!ENTITY % p 'a'>"
+        "<!ENTITY % p 'b'>]>&e;");
     ASSERT_TRUE(doc.read_doctype());
     EXPECT_EQ(doc.parameter("p"), "a");
     EXPECT_EQ(doc.rest(), "1");

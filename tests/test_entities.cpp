@@ -100,9 +100,14 @@ TEST(References, MalformedOrForbiddenCharacterReferencesAreFatal) {
             << text;
     }
     const std::pair<const char*, const char*> forbidden[] = {
-        {"&#x0;", "U+0000"},      {"&#5;", "U+0005"},         {"&#x1F;", "U+001F"},
-        {"&#xD800;", "U+D800"},   {"&#xDFFF;", "U+DFFF"},     {"&#xFFFE;", "U+FFFE"},
-        {"&#65535;", "U+FFFF"},   {"&#x110000;", "U+110000"},
+        {"&#x0;", "U+0000"},
+        {"&#5;", "U+0005"},
+        {"&#x1F;", "U+001F"},
+        {"&#xD800;", "U+D800"},
+        {"&#xDFFF;", "U+DFFF"},
+        {"&#xFFFE;", "U+FFFE"},
+        {"&#65535;", "U+FFFF"},
+        {"&#x110000;", "U+110000"},
         {"&#99999999999999999999999;", "U+110000"}};
     for (const auto& [text, named] : forbidden) {
         document doc(text);
@@ -179,25 +184,29 @@ TEST(PushedEntities, TextIsReadAsInputWithItsMarkup) {
 }
 
 TEST(PushedEntities, ReplacementTextMustBeBalancedMarkup) {
-    const char* const balanced[] = {"", "text", "<a/>", "<a x='>'>t</a>", "<a><b/></a>x<c></c>",
-                                    "<!-- </a> --><?p </a>?><![CDATA[</a>]]>", "&lt;/a>"};
+    const char* const balanced[] = {"",
+                                    "text",
+                                    "<a/>",
+                                    "<a x='>'>t</a>",
+                                    "<a><b/></a>x<c></c>",
+                                    "<!-- </a> --><?p </a>?><![CDATA[</a>]]>",
+                                    "&lt;/a>"};
     for (const char* text : balanced) {
         document doc("&e;");
         doc.getter().add_general_entity("e", text);
         doc.read_text();
         EXPECT_TRUE(doc.errors().empty()) << text;
     }
-    const char* const unbalanced[] = {"</a><a>", "<a>", "</a>", "<a></b>", "<a",
-                                      "<a x='>", "<!-- x", "<![CDATA[x", "<?p", "<!DOCTYPE a>",
-                                      "<", "<a><b></a></b>"};
+    const char* const unbalanced[] = {"</a><a>", "<a>",          "</a>",   "<a></b>",
+                                      "<a",      "<a x='>",      "<!-- x", "<![CDATA[x",
+                                      "<?p",     "<!DOCTYPE a>", "<",      "<a><b></a></b>"};
     for (const char* text : unbalanced) {
         document doc("[&e;]");
         doc.getter().add_general_entity("e", text);
         EXPECT_EQ(doc.read_text(), "[") << text;
         ASSERT_EQ(doc.errors().size(), 1u) << text;
         EXPECT_EQ(doc.errors()[0].type, ELMX_TYPE_FATAL) << text;
-        EXPECT_EQ(doc.errors()[0].message,
-                  "Replacement text of entity 'e' is not balanced markup");
+        EXPECT_EQ(doc.errors()[0].message, "Replacement text of entity 'e' is not balanced markup");
     }
 }
 

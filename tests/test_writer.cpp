@@ -252,7 +252,8 @@ TEST(WriterLocale, NumbersStayClassicWhateverTheGlobalLocale) {
 
 TEST(Escaping, NarrowTextReadsBackAsWritten) {
     const std::string text = "a<b & 'd' > e \"q\"\t\n\r\x7F\xC3\xA9";
-    const std::string expected = "a&lt;b &amp; &apos;d&apos; > e &quot;q&quot;\t\n&#13;\x7F\xC3\xA9";
+    const std::string expected =
+        "a&lt;b &amp; &apos;d&apos; > e &quot;q&quot;\t\n&#13;\x7F\xC3\xA9";
     EXPECT_EQ(written(c_as_escaped(text)), expected);
     EXPECT_EQ(written(c_as_xml<std::string>(text)), expected);
     EXPECT_EQ(written(c_as_escaped(std::string("<<&&"))), "&lt;&lt;&amp;&amp;");
@@ -270,12 +271,14 @@ TEST(Escaping, NarrowBytesXmlCannotCarryBecomeReplacementCharacters) {
     EXPECT_EQ(written(c_as_escaped("a\x01\x08\x0B\x0C\x1F" + std::string("b"))),
               "a" + fffd + fffd + fffd + fffd + fffd + "b");
     // U+FFFE and U+FFFF; an encoded surrogate; overlong, truncated and stray bytes.
-    EXPECT_EQ(written(c_as_escaped("\xEF\xBF\xBE\xEF\xBF\xBF")), fffd + fffd + fffd + fffd + fffd + fffd);
+    EXPECT_EQ(written(c_as_escaped("\xEF\xBF\xBE\xEF\xBF\xBF")),
+              fffd + fffd + fffd + fffd + fffd + fffd);
     EXPECT_EQ(written(c_as_escaped("\xED\xA0\x80")), fffd + fffd + fffd);
     EXPECT_EQ(written(c_as_escaped("\xC0\xAF\xE2\x82")), fffd + fffd + fffd + fffd);
     EXPECT_EQ(written(c_as_escaped("\x80x\xF5")), fffd + "x" + fffd);
     // The largest characters of each length pass unchanged.
-    const std::string edges = "\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF";
+    const std::string edges =
+        "\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBD\xF0\x90\x80\x80\xF4\x8F\xBF\xBF";
     EXPECT_EQ(written(c_as_escaped(edges)), edges);
 }
 
