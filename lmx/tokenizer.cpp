@@ -359,9 +359,22 @@ bool c_xml::read_start_tag_attributes(c_xml_local* scope) {
         if (is_declaration) {
             if (!declare_namespace(scope, m_prefix_scratch, raw_value)) return false;
         } else {
+            // References are checked even in values that will be skipped: a malformed or
+            // undeclared one makes the document malformed whether or not it is read.
+            if (raw_value.find('&') != std::string::npos && !check_references(raw_value))
+                return false;
             m_attributes.add(attribute_name, raw_value);
         }
     }
+}
+
+bool c_xml::check_references(std::string_view raw_value) {
+    const elmx_whitespace mode = m_getter.get_ws_mode();
+    m_getter.set_ws_mode(ELMX_WS_PRESERVE);
+    const bool ok = expand_raw_value(raw_value, &m_scratch);
+    m_getter.set_ws_mode(mode);
+    m_scratch.clear();
+    return ok;
 }
 
 bool c_xml::read_equals_and_quoted_value(std::string* raw) {

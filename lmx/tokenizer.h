@@ -160,6 +160,7 @@ private:
                            const std::string& raw_value);
     // False after a fatal error in a reference.
     bool expand_raw_value(std::string_view raw, std::string* value);
+    bool check_references(std::string_view raw_value);
     void read_name(int first, std::string* name);
     bool read_end_tag_name(std::string* name);
     void read_cdata(std::string* content);
