@@ -260,3 +260,28 @@ TEST(Rejected, DeclarationsXmlDoesNotAllow) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RawText, ReferencesAreCheckedAndKeptAsWritten) {
+    const std::string document =
+        "<!DOCTYPE invoke [<!ENTITY e '<b>x</b>'>]>\n"
+        "<invoke name='f' returntype='xml'><arguments><null>a&lt;b&#65;<i q='&amp;&#9;'/>&e;"
+        "</null></arguments></invoke>";
+    c_invoke invoke;
+    ASSERT_EQ(invoke.unmarshal(document), lmx::ELMX_OK);
+    // Declared entities are replaced: the saved text travels without the declarations.
+    EXPECT_EQ(invoke.get_arguments().get_FlashClass(0).get_null(),
+              "a&lt;b&#65;<i q='&amp;&#9;'/><b>x</b>");
+
+    const s_reading undeclared = read(
+        "<invoke name='f' returntype='xml'><arguments>\n<null>&nbsp;</null></arguments></invoke>");
+    EXPECT_EQ(undeclared.error, lmx::ELMX_ENTITY_NOT_FOUND);
+    EXPECT_EQ(undeclared.message, "line:2-'null'-Entity not found");
+    const s_reading bare = read(
+        "<invoke name='f' returntype='xml'><arguments>\n<null><i a='<'/></null></arguments>"
+        "</invoke>");
+    EXPECT_EQ(bare.error, lmx::ELMX_NOT_WELL_FORMED);
+}
+
+}  // namespace
