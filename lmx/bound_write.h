@@ -8,6 +8,7 @@
 
 #include "lmx/bound_parse.h"
 #include "lmx/conversions.h"
+#include "lmx/document_saving.h"
 #include "lmx/errors.h"
 #include "lmx/event_tables.h"
 #include "lmx/owned_pointers.h"
@@ -165,13 +166,6 @@ elmx_error write_bound_attributes(c_xml_writer& writer, const char* name, const 
                                   const C& object) {
     return write_attributes_element(writer, name, ns_map, ct_bound_write<C>(object));
 }
-
-// Writes a document into the file through a temporary file in the same directory that replaces
-// the target only once everything is written and flushed, so a failure never leaves a truncated
-// document behind. Any failure gives ELMX_UNABLE_TO_OPEN_FILE unless the document's own write
-// failed, whose code is returned; the target is then unchanged and no temporary file remains.
-using document_writer = elmx_error (*)(std::ostream& os, const void* document);
-elmx_error save_document_file(const char* file_name, document_writer write, const void* document);
 
 // Writes a document into *text, which is changed only on success.
 elmx_error save_document_string(std::string* text, document_writer write, const void* document);

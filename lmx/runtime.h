@@ -12,6 +12,7 @@
 #include "lmx/conversions.h"
 #include "lmx/datetime.h"
 #include "lmx/document_inspection.h"
+#include "lmx/document_saving.h"
 #include "lmx/dtd.h"
 #include "lmx/entities.h"
 #include "lmx/enum_literals.h"
