@@ -285,3 +285,34 @@ TEST(RawText, ReferencesAreCheckedAndKeptAsWritten) {
 }
 
 }  // namespace
+
+namespace {
+
+// One cause, one code: the nesting limit and the expansion limit are reported the same way
+// whether the binding, a skip or a raw-text capture meets them.
+TEST(Limits, EachLimitHasOneCodeWhereverItIsMet) {
+    const std::string start = "<invoke name='f' returntype='xml'><arguments>";
+    std::string bound;
+    std::string unknown;
+    for (int level = 0; level < 300; ++level) {
+        bound += "<array><property id='1'>";
+        unknown += "<x>";
+    }
+    for (const std::string& document : {start + bound, start + unknown, start + "<null>" + unknown})
+        EXPECT_EQ(read(document).error, lmx::ELMX_BADLY_FORMED);
+
+    std::string laughs = "<!DOCTYPE invoke [<!ENTITY l0 '" + std::string(64, 'l') + "'>";
+    for (int level = 1; level <= 5; ++level) {
+        laughs += "<!ENTITY l" + std::to_string(level) + " '";
+        for (int copy = 0; copy < 16; ++copy)
+            laughs += "&l" + std::to_string(level - 1) + ";";
+        laughs += "'>";
+    }
+    laughs += "]>";
+    const std::string documents[] = {call(laughs, "f", "&l5;"), call(laughs, "&l5;", "t"),
+                                     laughs + start + "<null>&l5;</null></arguments></invoke>"};
+    for (const std::string& document : documents)
+        EXPECT_EQ(read(document).error, lmx::ELMX_RECURSIVE_ENTITY);
+}
+
+}  // namespace
