@@ -186,11 +186,21 @@ c_get_for_xml::c_get_for_xml(c_read& source, c_error& error, bool normalise_refe
 
 void c_get_for_xml::rewind() {
     set_ws_mode(ELMX_WS_PRESERVE);
+    m_value_bytes = 0;
     c_get_with_entities::rewind();
 }
 
+bool c_get_for_xml::report_value_budget() {
+    // Reported once: later calls find the input ended.
+    if (!is_fatal())
+        error(ELMX_TYPE_FATAL, ELMX_LENGTH_TOO_LONG,
+              "Text and attribute values exceed the reader's limit of " +
+                  std::to_string(m_max_value_bytes) + " bytes");
+    return false;
+}
+
 void c_get_for_xml::add_char_wsp(std::string* out, int c, bool from_reference) {
-    if (c < 0) return;
+    if (c < 0 || !count_value_bytes(1)) return;
     const bool is_space =
         c >= 1 && is_xml_space(c) && (!from_reference || m_normalise_reference_ws);
     switch (m_ws_mode) {
@@ -542,6 +552,7 @@ c_get_for_xml::position c_get_for_xml::get_position() const {
     static_cast<c_get_with_entities::position&>(where) = c_get_with_entities::get_position();
     where.ws_mode = m_ws_mode;
     where.pending_space = m_pending_space;
+    where.value_bytes = m_value_bytes;
     return where;
 }
 
@@ -549,6 +560,7 @@ void c_get_for_xml::set_position(const position& where) {
     c_get_with_entities::set_position(where);
     m_ws_mode = where.ws_mode;
     m_pending_space = where.pending_space;
+    m_value_bytes = where.value_bytes;
 }
 
 }  // namespace lmx

@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "lmx/limits.h"
 #include "lmx/repository.h"
 #include "lmx/utf8_getter.h"
 #include "lmx/whitespace.h"
@@ -203,6 +204,7 @@ public:
     struct position : c_get_with_entities::position {
         elmx_whitespace ws_mode;
         bool pending_space;
+        unsigned long long value_bytes;
     };
     position get_position() const;
     void set_position(const position& where);
@@ -216,6 +218,14 @@ public:
         m_pending_space = false;
     }
     void reset_ws_mode() { m_pending_space = false; }
+    // The value budget (see limits.h): past it a fatal ELMX_LENGTH_TOO_LONG ends the input.
+    void set_max_value_bytes(unsigned long long limit) { m_max_value_bytes = limit; }
+    unsigned long long get_max_value_bytes() const { return m_max_value_bytes; }
+    // Counts bytes delivered into a value without the whitespace step; false once over budget.
+    bool count_value_bytes(std::size_t count) {
+        m_value_bytes += count;
+        return m_value_bytes <= m_max_value_bytes || report_value_budget();
+    }
     elmx_whitespace get_ws_mode() const { return m_ws_mode; }
     void add_char_wsp(std::string* out, int c, bool from_reference);
 
@@ -270,9 +280,12 @@ private:
     bool add_attribute_text(std::string* out, std::string_view text);
     void add_text_wsp(std::string* out, std::string_view text);
     void fail_reference(elmx_error code, const std::string& message);
+    bool report_value_budget();
 
     elmx_whitespace m_ws_mode = ELMX_WS_PRESERVE;
     bool m_pending_space = false;
+    unsigned long long m_value_bytes = 0;
+    unsigned long long m_max_value_bytes = k_default_max_value_bytes;
     std::string m_scratch;
     bool m_normalise_reference_ws;
 };

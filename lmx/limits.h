@@ -15,6 +15,11 @@ constexpr std::size_t k_entity_amplification_ratio = 100;
 // Default limit on element nesting, for binding, skipping and capturing alike.
 constexpr unsigned int k_default_max_depth = 256;
 
+// Default limit on the bytes of text, attribute values, CDATA and captured content one document
+// may deliver, entity expansions included, so that an endless text node or value ends in an
+// error rather than in exhausted memory.
+constexpr unsigned long long k_default_max_value_bytes = 256ull * 1024 * 1024;
+
 }  // namespace lmx
 
 #endif  // LMX_LIMITS_H

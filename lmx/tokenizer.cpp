@@ -311,7 +311,7 @@ bool c_xml::read_end_tag_name(std::string* name) {
 void c_xml::read_cdata(std::string* content) {
     // "]]>" ends the section; any "]" before the last two belongs to the content.
     int brackets = 0;
-    for (int c = m_getter.get(); c != k_end; c = m_getter.get()) {
+    for (int c = m_getter.get(); c != k_end && m_getter.count_value_bytes(1); c = m_getter.get()) {
         if (c == ']') {
             ++brackets;
             continue;
@@ -394,8 +394,13 @@ bool c_xml::read_equals_and_quoted_value(std::string* raw) {
     c = quote;
     if (is_quote(quote)) {
         *raw += static_cast<char>(quote);
-        for (c = m_getter.get(); c != k_end && c != quote && c != '<'; c = m_getter.get())
+        // One value alone may not outgrow the budget, even if it is never read.
+        for (c = m_getter.get(); c != k_end && c != quote && c != '<'; c = m_getter.get()) {
             *raw += static_cast<char>(c);
+            if (raw->size() > m_getter.get_max_value_bytes() &&
+                !m_getter.count_value_bytes(raw->size()))
+                return false;
+        }
         if (c == quote) return true;
         if (c == '<') {
             record(ELMX_TYPE_FATAL, ELMX_NOT_WELL_FORMED, "'<' not allowed in an attribute value");
@@ -665,6 +670,7 @@ bool c_xml::capture_content(std::string* content, std::string* end_name, elmx_wh
                     break;
                 }
                 *content += static_cast<char>(c);
+                if (!m_getter.count_value_bytes(1)) return false;
             }
             if (is_empty) {
                 *content += "/>";

@@ -131,6 +131,10 @@ public:
     // Nesting limit for every element level, bound, skipped or captured.
     void set_max_depth(unsigned int depth) { m_max_depth = depth; }
     unsigned int get_max_depth() const { return m_max_depth; }
+    // Limit on the bytes of text, attribute values, CDATA and captured content a document may
+    // deliver (k_default_max_value_bytes): beyond it reading ends with ELMX_LENGTH_TOO_LONG.
+    void set_max_value_bytes(unsigned long long limit) { m_getter.set_max_value_bytes(limit); }
+    unsigned long long get_max_value_bytes() const { return m_getter.get_max_value_bytes(); }
     // Whether an element levels_below the levels the binding layer has opened is within the
     // limit; records the fatal nesting error, naming the element, when it is not.
     bool allows_nesting(std::size_t levels_below, const std::string& name) {

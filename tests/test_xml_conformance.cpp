@@ -316,3 +316,53 @@ TEST(Limits, EachLimitHasOneCodeWhereverItIsMet) {
 }
 
 }  // namespace
+
+namespace {
+
+// A document that never ends: its prefix, then the filler byte forever.
+class c_endless_source : public lmx::c_read {
+public:
+    c_endless_source(std::string prefix, char filler)
+        : m_prefix(std::move(prefix)), m_filler(filler) {}
+    int read() override {
+        return m_next < m_prefix.size() ? static_cast<unsigned char>(m_prefix[m_next++]) : m_filler;
+    }
+    void rewind() override { m_next = 0; }
+
+private:
+    std::string m_prefix;
+    char m_filler;
+    std::size_t m_next = 0;
+};
+
+elmx_error read_endless(const std::string& prefix, char filler, std::string* message) {
+    c_endless_source source(prefix, filler);
+    lmx::c_xml_reader reader(source);
+    reader.set_max_value_bytes(1 << 20);
+    c_invoke invoke;
+    const elmx_error error = invoke.unmarshal(reader);
+    reader.get_error_message(message);
+    return error;
+}
+
+TEST(Limits, EndlessValuesEndWithTheValueBudget) {
+    const std::string start = "<invoke name='f' returntype='xml'><arguments>";
+    const std::string prefixes[] = {start + "<string>", start + "<string><![CDATA[",
+                                    "<invoke name='", start + "<null><a>", start + "<unknown a='"};
+    for (const std::string& prefix : prefixes) {
+        std::string message;
+        EXPECT_EQ(read_endless(prefix, 'x', &message), lmx::ELMX_LENGTH_TOO_LONG) << prefix;
+        EXPECT_NE(message.find("Length too long"), std::string::npos) << message;
+    }
+    // Entity expansion counts too, and the limit can be raised for large documents.
+    const std::string expanding =
+        call("<!DOCTYPE invoke [<!ENTITY e '" + std::string(600, 'e') + "'>]>", "&e;&e;", "&e;");
+    lmx::c_read_string small(expanding);
+    lmx::c_xml_reader reader(small);
+    reader.set_max_value_bytes(1000);
+    c_invoke invoke;
+    EXPECT_EQ(invoke.unmarshal(reader), lmx::ELMX_LENGTH_TOO_LONG);
+    EXPECT_EQ(reader.get_max_value_bytes(), 1000u);
+}
+
+}  // namespace
