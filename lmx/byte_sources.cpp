@@ -51,13 +51,20 @@ int c_read_file::read() {
         if (!m_file) return -1;
         m_buffered = static_cast<unsigned int>(std::fread(m_buffer, 1, k_buffer_size, m_file));
         m_next = 0;
-        if (m_buffered == 0) return -1;
+        if (m_buffered == 0) {
+            m_read_error = std::ferror(m_file) != 0;
+            return -1;
+        }
     }
     return m_buffer[m_next++];
 }
 
 void c_read_file::rewind() {
-    if (m_file) std::fseek(m_file, 0, SEEK_SET);
+    if (m_file) {
+        std::clearerr(m_file);
+        std::fseek(m_file, 0, SEEK_SET);
+    }
+    m_read_error = false;
     m_buffered = 0;
     m_next = 0;
 }

@@ -15,6 +15,8 @@ public:
     virtual const char* get_source_id() { return nullptr; }
     virtual void rewind() = 0;
     virtual ~c_read() = default;
+    // Whether the last -1 from read() was a failure of the medium rather than the end.
+    virtual bool has_read_error() const { return false; }
 };
 
 // Reads a caller's buffer in place; the buffer is not copied and must outlive the source.
@@ -51,6 +53,7 @@ public:
     int read() override;
     const char* get_source_id() override { return m_source_id.c_str(); }
     void rewind() override;
+    bool has_read_error() const override { return m_read_error; }
 
     void leave_file_open_on_delete(bool leave) { m_close_on_delete = !leave; }
     void close();
@@ -64,6 +67,7 @@ private:
     unsigned char m_buffer[k_buffer_size];
     unsigned int m_buffered = 0;
     unsigned int m_next = 0;
+    bool m_read_error = false;
 };
 
 }  // namespace lmx

@@ -193,7 +193,13 @@ int c_get_as_utf8::read_byte() {
         return b;
     }
     int b = m_source.read();
-    if (b >= 0) ++m_bytes_read;
+    if (b >= 0) {
+        ++m_bytes_read;
+    } else if (m_source.has_read_error()) {
+        // A document that could not be read to its end must not pass for a shorter one.
+        error(ELMX_TYPE_FATAL, ELMX_UNABLE_TO_OPEN_FILE,
+              "The document could not be read to its end");
+    }
     return b;
 }
 

@@ -161,3 +161,23 @@ TEST(DocumentSaving, LeftoversOfInterruptedSavesAreRemovedByTheNextSave) {
 }
 
 }  // namespace
+
+namespace {
+
+// Reading faults are errors of their own, never a shorter document.
+TEST(DocumentLoading, AFileThatCannotBeReadIsNotAnEmptyDocument) {
+    c_scratch_directory dir("unreadable");
+    lmx::elmx_error error = lmx::ELMX_OK;
+    flash_lmx::c_invoke from_directory((dir / "").c_str(), &error);
+    EXPECT_EQ(error, lmx::ELMX_UNABLE_TO_OPEN_FILE);
+
+    lmx::c_xml_reader_file reader((dir / "").c_str());
+    ASSERT_TRUE(reader.is_open());  // a directory opens, but reading it fails
+    flash_lmx::c_invoke invoke;
+    EXPECT_EQ(invoke.unmarshal(reader), lmx::ELMX_UNABLE_TO_OPEN_FILE);
+    lmx::elmx_error_type type = lmx::ELMX_TYPE_NONE;
+    EXPECT_TRUE(reader.get_error_info(&type, nullptr, nullptr));
+    EXPECT_EQ(type, lmx::ELMX_TYPE_FATAL);
+}
+
+}  // namespace
