@@ -17,6 +17,13 @@ public:
     virtual ~c_read() = default;
     // Whether the last -1 from read() was a failure of the medium rather than the end.
     virtual bool has_read_error() const { return false; }
+    // A source whose bytes are all in memory says where, so that they can be read without a
+    // call per byte; reading them that way is the same as calling read() for each.
+    virtual bool get_bytes_in_memory(const unsigned char** begin, const unsigned char** end) const {
+        (void)begin;
+        (void)end;
+        return false;
+    }
 };
 
 // Reads a caller's buffer in place; the buffer is not copied and must outlive the source.
@@ -25,6 +32,12 @@ public:
     c_read_memory(const char* data, unsigned int length);
     int read() override;
     void rewind() override { m_current = m_start; }
+    bool get_bytes_in_memory(const unsigned char** begin,
+                             const unsigned char** end) const override {
+        *begin = m_start;
+        *end = m_end;
+        return true;
+    }
 
 private:
     const unsigned char* m_start;

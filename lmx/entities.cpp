@@ -96,7 +96,7 @@ bool is_balanced_content(std::string_view text) {
 c_get_with_entities::c_get_with_entities(c_read& source, c_error& error)
     : c_get_as_utf8(source, error) {}
 
-int c_get_with_entities::get() {
+int c_get_with_entities::get_from_texts() {
     // A fatal error ends the input for replacement texts as well as for the document.
     if (is_fatal()) return -1;
     while (!m_frames.empty()) {

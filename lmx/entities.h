@@ -28,7 +28,7 @@ public:
     c_get_with_entities(c_read& source, c_error& error);
 
     // The next character, 0..255 (replacement-text bytes too), or -1 for end of input.
-    int get();
+    int get() { return m_frames.empty() ? c_get_as_utf8::get() : get_from_texts(); }
     // Pushes a character back onto the top text, or onto the document when none is open.
     // The top is always where the last character came from, so a character pushed back right
     // after it was read restores the state before the read and can never overrun a buffer.
@@ -93,6 +93,7 @@ private:
     };
 
     void pop_frame();
+    int get_from_texts();
 
 public:
     struct position : c_get_as_utf8::position {

@@ -122,6 +122,8 @@ bool c_unget_buffer::unget(int c) {
 c_get_as_utf8::c_get_as_utf8(c_read& source, c_error& error)
     : m_source(source), m_error(error), m_binder(error) {
     m_binder.bind(this);
+    if (m_source.get_bytes_in_memory(&m_direct_begin, &m_direct_end))
+        m_direct_next = m_direct_begin;
 }
 
 void c_get_as_utf8::rewind() {
@@ -133,6 +135,7 @@ void c_get_as_utf8::rewind() {
     m_lookahead = k_no_lookahead;
     m_xml11_line_ends = false;
     m_bytes_read = 0;
+    m_direct_next = m_direct_begin;
     m_source.rewind();
 }
 
@@ -151,8 +154,12 @@ c_get_as_utf8::position c_get_as_utf8::get_position() const {
 }
 
 void c_get_as_utf8::set_position(const position& where) {
-    m_source.rewind();
-    for (unsigned long long i = 0; i < where.bytes_read && m_source.read() >= 0; ++i) {
+    if (m_direct_begin) {
+        m_direct_next = m_direct_begin + where.bytes_read;
+    } else {
+        m_source.rewind();
+        for (unsigned long long i = 0; i < where.bytes_read && m_source.read() >= 0; ++i) {
+        }
     }
     m_mode = where.mode;
     m_previous = where.previous;
@@ -165,7 +172,7 @@ void c_get_as_utf8::set_position(const position& where) {
     m_bytes_read = where.bytes_read;
 }
 
-int c_get_as_utf8::get() {
+int c_get_as_utf8::get_any() {
     if (m_error.is_fatal_errored()) return -1;
     // Pushed-back characters were normalised and counted when first delivered.
     if (!m_unget_buffer.empty()) {
@@ -191,6 +198,11 @@ int c_get_as_utf8::read_byte() {
         int b = m_lookahead;
         m_lookahead = k_no_lookahead;
         return b;
+    }
+    if (m_direct_begin) {
+        if (m_direct_next == m_direct_end) return -1;
+        ++m_bytes_read;
+        return *m_direct_next++;
     }
     int b = m_source.read();
     if (b >= 0) {

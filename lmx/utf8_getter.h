@@ -51,7 +51,20 @@ public:
     c_get_as_utf8& operator=(const c_get_as_utf8&) = delete;
     virtual ~c_get_as_utf8() = default;
 
-    int get();
+    // The common case is inline: a printable ASCII byte of a UTF-8 document in memory.
+    int get() {
+        if (m_direct_next != m_direct_end && m_mode == k_utf8 && m_unget_buffer.empty() &&
+            !m_next_pending && m_lookahead == k_no_lookahead && !m_error.is_fatal_errored()) {
+            const int b = *m_direct_next;
+            if (b >= 0x20 && b < 0x80) {
+                ++m_direct_next;
+                ++m_bytes_read;
+                m_previous = b;
+                return b;
+            }
+        }
+        return get_any();
+    }
     void unget(int c);
     void rewind();
     bool set_encoding(const char* name);
@@ -94,6 +107,7 @@ protected:
 private:
     static constexpr int k_no_lookahead = -2;
 
+    int get_any();
     int read_byte();
     int detect_encoding(int first_byte);
     int read_utf8_sequence(int lead);
@@ -124,6 +138,10 @@ private:
     // XML 1.1 documents also end lines with NEL (U+0085) and LINE SEPARATOR (U+2028).
     bool m_xml11_line_ends = false;
     unsigned long long m_bytes_read = 0;
+    // The source's bytes, where it holds them all in memory (null otherwise).
+    const unsigned char* m_direct_begin = nullptr;
+    const unsigned char* m_direct_next = nullptr;
+    const unsigned char* m_direct_end = nullptr;
 };
 
 }  // namespace lmx
