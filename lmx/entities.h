@@ -29,6 +29,11 @@ public:
 
     // The next character, 0..255 (replacement-text bytes too), or -1 for end of input.
     int get() { return m_frames.empty() ? c_get_as_utf8::get() : get_from_texts(); }
+    // As c_get_as_utf8::append_run, and nothing while a replacement text is being read.
+    template <typename Keep>
+    std::size_t append_run(std::string* out, Keep keep) {
+        return m_frames.empty() ? c_get_as_utf8::append_run(out, keep) : 0;
+    }
     // Pushes a character back onto the top text, or onto the document when none is open.
     // The top is always where the last character came from, so a character pushed back right
     // after it was read restores the state before the read and can never overrun a buffer.
@@ -229,6 +234,15 @@ public:
     }
     elmx_whitespace get_ws_mode() const { return m_ws_mode; }
     void add_char_wsp(std::string* out, int c, bool from_reference);
+    // Appends the run of plain text characters (no markup, reference or white space other
+    // than the space) at the current position as add_char_wsp would; returns its length.
+    std::size_t append_text_run(std::string* out) {
+        if (m_ws_mode != ELMX_WS_PRESERVE) return 0;
+        const std::size_t count =
+            append_run(out, [](unsigned char c) { return c != '<' && c != '&'; });
+        if (count != 0) count_value_bytes(count);
+        return count;
+    }
 
     // After "&": resolves a character, predefined or general entity reference read from reader
     // and appends its text to out, or pushes an entity's text as input when the reader asks

@@ -191,9 +191,10 @@ void c_xml::copy_reference(std::string* out, bool in_attribute) {
 
 bool c_xml::add_text_char(int c, std::string* text, bool expand_references) {
     if (c == '<') return false;
-    if (c != '&')
+    if (c != '&') {
         m_getter.add_char_wsp(text, c, false);
-    else if (expand_references)
+        m_getter.append_text_run(text);  // the plain text after it, in one step
+    } else if (expand_references)
         resolve_reference_in_text(text);
     else
         copy_reference(text, false);
@@ -293,6 +294,7 @@ void c_xml::read_name(int first, std::string* name) {
     int c = first;
     while (is_name_char(c)) {
         *name += static_cast<char>(c);
+        m_getter.append_run(name, [](unsigned char b) { return is_name_char(b); });
         c = m_getter.get();
     }
     if (c != k_end) m_getter.unget(c);

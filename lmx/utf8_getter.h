@@ -65,6 +65,27 @@ public:
         }
         return get_any();
     }
+    // Appends to out the run of bytes at the current position for which keep(byte) holds, taken
+    // straight from a UTF-8 document in memory; only printable ASCII is taken this way, so
+    // what needs decoding, checking or line counting still goes through get(). Returns the
+    // number of bytes appended (0 where there is no such run or no fast way to it).
+    template <typename Keep>
+    std::size_t append_run(std::string* out, Keep keep) {
+        if (m_direct_next == m_direct_end || m_mode != k_utf8 || !m_unget_buffer.empty() ||
+            m_next_pending || m_lookahead != k_no_lookahead || m_error.is_fatal_errored())
+            return 0;
+        const unsigned char* const begin = m_direct_next;
+        const unsigned char* end = begin;
+        while (end != m_direct_end && *end >= 0x20 && *end < 0x80 && keep(*end))
+            ++end;
+        const auto count = static_cast<std::size_t>(end - begin);
+        if (count == 0) return 0;
+        out->append(reinterpret_cast<const char*>(begin), count);
+        m_direct_next = end;
+        m_bytes_read += count;
+        m_previous = end[-1];
+        return count;
+    }
     void unget(int c);
     void rewind();
     bool set_encoding(const char* name);
