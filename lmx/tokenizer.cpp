@@ -399,6 +399,7 @@ bool c_xml::read_equals_and_quoted_value(std::string* raw) {
         // One value alone may not outgrow the budget, even if it is never read.
         for (c = m_getter.get(); c != k_end && c != quote && c != '<'; c = m_getter.get()) {
             *raw += static_cast<char>(c);
+            m_getter.append_run(raw, [quote](unsigned char b) { return b != quote && b != '<'; });
             if (raw->size() > m_getter.get_max_value_bytes() &&
                 !m_getter.count_value_bytes(raw->size()))
                 return false;
