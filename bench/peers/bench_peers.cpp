@@ -253,7 +253,7 @@ bool report_document(int document_index, int runs, const Peaks& peaks) {
                   static_cast<double>(text.size()),
                   memory_columns(peaks.readers[i], peaks.document));
     }
-    std::printf("  %-24s %45s %8.1f\n", "the document alone", "", peaks.document / k_megabyte);
+    std::printf("  %-24s %46s %8.1f\n", "the document alone", "", peaks.document / k_megabyte);
 
     const auto ours_loaded = ours.load(text);
     const auto tree_loaded = tree.load(text);

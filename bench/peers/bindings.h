@@ -26,8 +26,7 @@ public:
 struct Binding {
     // Parses and binds the text, then drops the objects: the whole cost of reading a document.
     std::function<void(const std::string& text)> parse;
-    // The same with the document checked against the schema; empty when the binding has no such
-    // mode.
+    // The same with the document checked against the schema; only C++/Tree has this mode.
     std::function<void(const std::string& text)> parse_validating;
     std::function<Values(const std::string& text)> read_values;
     std::function<std::unique_ptr<LoadedDocument>(const std::string& text)> load;
