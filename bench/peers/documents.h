@@ -1,0 +1,19 @@
+// The documents that bench_peers reads, built in memory so that every run reads the same bytes.
+#ifndef BENCH_PEERS_DOCUMENTS_H
+#define BENCH_PEERS_DOCUMENTS_H
+
+#include <string>
+
+namespace peers {
+
+// A Flash call whose arguments cycle through a number, a string, an array and an object (the
+// same call as bench/flash_scale.cpp).
+std::string make_flash_call(unsigned arguments);
+
+// A settings document with the given number of plugins (most of them with several values, some
+// empty) and as many parameters, split between the web and the non-permanent settings.
+std::string make_settings_document(unsigned plugins);
+
+}  // namespace peers
+
+#endif  // BENCH_PEERS_DOCUMENTS_H
