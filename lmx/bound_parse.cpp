@@ -1,9 +1,9 @@
 #include "lmx/bound_parse.h"
 
 #include <cstring>
+#include <limits>
 
 #include "lmx/conversions.h"
-#include "lmx/integer_bounds.h"
 #include "lmx/names.h"
 
 namespace lmx {
@@ -265,18 +265,63 @@ elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::
 
 namespace {
 
+// An integer's text read straight into sign and magnitude; the magnitude saturates, far beyond
+// any bound, so that no text is too long to compare.
+struct s_integer_text {
+    bool is_valid = false;
+    bool is_negative = false;
+    unsigned long long magnitude = 0;
+};
+
+s_integer_text read_integer_text(const std::string& text) {
+    constexpr unsigned long long k_saturated = std::numeric_limits<unsigned long long>::max();
+    s_integer_text result;
+    std::size_t pos = 0;
+    if (!text.empty() && (text[0] == '+' || text[0] == '-'))
+        result.is_negative = text[pos++] == '-';
+    if (pos == text.size()) return result;
+    for (; pos < text.size(); ++pos) {
+        const unsigned digit = static_cast<unsigned char>(text[pos]) - '0';
+        if (digit > 9) return result;
+        result.magnitude = result.magnitude > (k_saturated - digit) / 10
+                               ? k_saturated
+                               : result.magnitude * 10 + digit;
+    }
+    result.is_valid = true;
+    return result;
+}
+
+// The same checks and codes as comparing the text with the type's bounds as big integers; a
+// value outside them that the handler lets through is stored clamped to the nearest bound.
 template <typename T>
 elmx_error take_integer(c_xml_reader& reader, const std::string& text, const std::string& item,
-                        s_call_site site, const c_big_int& minimum, const c_big_int& maximum,
-                        T* out) {
-    elmx_error error = ELMX_OK;
-    if (!is_valid_integer(text)) {
-        if ((error = report(reader, ELMX_BAD_VALUE_FORMAT, item, site)) != ELMX_OK) return error;
-    } else if (const elmx_error range = check_integer_range(text, minimum, maximum);
-               range != ELMX_OK) {
-        if ((error = report(reader, range, item, site)) != ELMX_OK) return error;
+                        s_call_site site, T* out) {
+    const s_integer_text value = read_integer_text(text);
+    if (!value.is_valid) {
+        const elmx_error error = report(reader, ELMX_BAD_VALUE_FORMAT, item, site);
+        if (error != ELMX_OK) return error;
+        convert(out, text);
+        return ELMX_OK;
     }
-    convert(out, text);
+    const auto lowest = static_cast<long long>(std::numeric_limits<T>::min());
+    const auto highest = static_cast<unsigned long long>(std::numeric_limits<T>::max());
+    // The magnitude of the lowest value, computed without overflowing.
+    const unsigned long long lowest_magnitude =
+        lowest < 0 ? static_cast<unsigned long long>(-(lowest + 1)) + 1 : 0;
+    elmx_error range = ELMX_OK;
+    if (value.is_negative && value.magnitude > lowest_magnitude)
+        range = ELMX_VALUE_BELOW_MINIMUM;
+    else if (!value.is_negative && value.magnitude > highest)
+        range = ELMX_VALUE_ABOVE_MAXIMUM;
+    if (range != ELMX_OK) {
+        const elmx_error error = report(reader, range, item, site);
+        if (error != ELMX_OK) return error;
+        *out = range == ELMX_VALUE_BELOW_MINIMUM ? std::numeric_limits<T>::min()
+                                                 : std::numeric_limits<T>::max();
+        return ELMX_OK;
+    }
+    *out = value.is_negative ? static_cast<T>(0ull - value.magnitude)
+                             : static_cast<T>(value.magnitude);
     return ELMX_OK;
 }
 
@@ -284,17 +329,17 @@ elmx_error take_integer(c_xml_reader& reader, const std::string& text, const std
 
 elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
                       s_call_site site, int* out) {
-    return take_integer(reader, text, item, site, k_int_min, k_int_max, out);
+    return take_integer(reader, text, item, site, out);
 }
 
 elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
                       s_call_site site, unsigned int* out) {
-    return take_integer(reader, text, item, site, k_unsigned_int_min, k_unsigned_int_max, out);
+    return take_integer(reader, text, item, site, out);
 }
 
 elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,
                       s_call_site site, long long* out) {
-    return take_integer(reader, text, item, site, k_long_min, k_long_max, out);
+    return take_integer(reader, text, item, site, out);
 }
 
 elmx_error take_value(c_xml_reader& reader, const std::string& text, const std::string& item,

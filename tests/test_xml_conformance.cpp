@@ -366,3 +366,32 @@ TEST(Limits, EndlessValuesEndWithTheValueBudget) {
 }
 
 }  // namespace
+
+namespace {
+
+// A reader whose handler lets every problem through.
+class c_tolerant_reader : public lmx::c_xml_reader_memory {
+public:
+    using lmx::c_xml_reader_memory::c_xml_reader_memory;
+    elmx_error user_handle_error(elmx_error, const std::string&, const char*, int) override {
+        return lmx::ELMX_OK;
+    }
+};
+
+TEST(Numbers, OutOfRangeValuesLetThroughAreClampedToTheNearestBound) {
+    const std::string document =
+        call("", "f",
+             "x</string><number>99999999999999999999999</number><number>-2147483649"
+             "</number><number>-2147483648</number><number>+7</number><string>y");
+    c_tolerant_reader reader(document.data(), static_cast<unsigned>(document.size()));
+    c_invoke invoke;
+    ASSERT_EQ(invoke.unmarshal(reader), lmx::ELMX_OK);
+    const c_FlashInvokeType::c_arguments& arguments = invoke.get_arguments();
+    ASSERT_EQ(arguments.size_FlashClass(), 6u);
+    EXPECT_EQ(arguments.get_FlashClass(1).get_number(), 2147483647);
+    EXPECT_EQ(arguments.get_FlashClass(2).get_number(), -2147483647 - 1);
+    EXPECT_EQ(arguments.get_FlashClass(3).get_number(), -2147483647 - 1);
+    EXPECT_EQ(arguments.get_FlashClass(4).get_number(), 7);
+}
+
+}  // namespace
