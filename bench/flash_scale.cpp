@@ -6,36 +6,16 @@
 #include <string>
 
 #include "Generated/flash-invoke.h"
+#include "peers/documents.h"
 
 namespace {
-
-std::string make_call(unsigned count) {
-    std::string text = "<invoke name=\"f\" returntype=\"xml\"><arguments>";
-    for (unsigned i = 0; i < count; ++i) {
-        switch (i % 4) {
-            case 0:
-                text += "<number>" + std::to_string(i) + "</number>";
-                break;
-            case 1:
-                text += "<string>value " + std::to_string(i) + "</string>";
-                break;
-            case 2:
-                text += "<array><property id=\"0\"><true></true></property></array>";
-                break;
-            default:
-                text += "<object><property id=\"k\"><null></null></property></object>";
-                break;
-        }
-    }
-    return text + "</arguments></invoke>";
-}
 
 double seconds_since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 bool measure(unsigned count) {
-    const std::string text = make_call(count);
+    const std::string text = peers::make_flash_call(count);
     auto start = std::chrono::steady_clock::now();
     flash_lmx::c_invoke invoke;
     if (invoke.unmarshal(text) != lmx::ELMX_OK) return false;

@@ -6,8 +6,8 @@
 
 namespace peers {
 
-// A Flash call whose arguments cycle through a number, a string, an array and an object (the
-// same call as bench/flash_scale.cpp).
+// A Flash call whose arguments cycle through a number, a string, an array and an object (also
+// the call bench/flash_scale.cpp times).
 std::string make_flash_call(unsigned arguments);
 
 // A settings document with the given number of plugins (most of them with several values, some
