@@ -1,5 +1,6 @@
 #include "lmx/datetime.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <iomanip>
@@ -104,15 +105,54 @@ std::ostringstream make_classic_stream(std::streamsize precision) {
     return out;
 }
 
+std::string written_number(float value, std::streamsize precision,
+                           std::ios_base::fmtflags notation) {
+    std::ostringstream out = make_classic_stream(precision);
+    out.setf(notation, std::ios_base::floatfield);
+    out << value;
+    return out.str();
+}
+
 // General notation, except fixed for positive values below 0.001, which general notation
-// would write with an exponent.
+// would write with an exponent. The lexical forms have no exponent, no "inf" and a fixed number
+// of whole digits, and what is written must read back as the same text; so values whose
+// rounding would break that are written with more digits (never fewer than the value has).
 void write_seconds_number(std::ostream& out, float seconds) {
-    if (seconds > 0 && seconds < 0.001f) {
-        out << std::fixed << seconds;
-        out.unsetf(std::ios_base::floatfield);
+    const std::streamsize precision = std::max<std::streamsize>(out.precision(), 1);
+    constexpr std::streamsize exact = std::numeric_limits<float>::max_digits10;
+    if (std::isnan(seconds)) seconds = 0;
+    // Only a text too large for a float reads as infinity; the largest float is its nearest.
+    if (std::isinf(seconds)) seconds = std::copysign(std::numeric_limits<float>::max(), seconds);
+    const float magnitude = std::fabs(seconds);
+    std::string text;
+    if (magnitude >=
+        std::pow(10.0f, static_cast<float>(std::min<std::streamsize>(precision, 38)))) {
+        // General notation would switch to an exponent; whole seconds are all a float this
+        // large has anyway.
+        text = written_number(seconds, 0, std::ios_base::fixed);
+    } else if (seconds > 0 && seconds < 0.001f) {
+        text = written_number(seconds, precision, std::ios_base::fixed);
+        if (text.find_first_not_of("0.") == std::string::npos) {
+            // Rounded to nothing, it would read back as no seconds at all.
+            const int leading_zeros =
+                -static_cast<int>(std::floor(std::log10(static_cast<double>(seconds)))) - 1;
+            text = written_number(seconds, leading_zeros + exact, std::ios_base::fixed);
+        } else if (text == written_number(0.001f, precision, std::ios_base::fixed)) {
+            text = written_number(seconds, precision, std::ios_base::fmtflags());
+        }
     } else {
-        out << seconds;
+        text = written_number(seconds, precision, std::ios_base::fmtflags());
+        // Rounding that carries into a new whole digit ("99.99999" to "100") changes the width.
+        const std::size_t whole = std::min(text.find_first_of(".e"), text.size()) - (seconds < 0);
+        const std::size_t value_whole =
+            magnitude < 1
+                ? 1
+                : static_cast<std::size_t>(std::floor(std::log10(static_cast<double>(magnitude)))) +
+                      1;
+        if (whole != value_whole || text.find('e') != std::string::npos)
+            text = written_number(seconds, exact, std::ios_base::fmtflags());
     }
+    out << text;
 }
 
 unsigned int add_saturated(unsigned int a, unsigned long long b) {

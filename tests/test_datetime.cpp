@@ -162,6 +162,36 @@ TEST(DateTimeOutput, SecondsFollowTheStreamPrecision) {
     EXPECT_EQ(out.str(), "09:05:07.12");
 }
 
+// Found by fuzzing: seconds whose rounding at the stream precision gave "100" or "10" (a
+// width the form rejects), an exponent, "inf", or a text that reads back as no seconds at all.
+// What is written must be valid and must read back to the same text.
+TEST(DateTimeOutput, SecondsAlwaysWrittenInTheirOwnForm) {
+    const char* const times[] = {"00:00:99.99999", "00:00:09.9999995", "00:00:00.0000001",
+                                 "00:00:00.000999999", "23:59:59.9999999"};
+    for (const char* text : times) {
+        const std::string written = c_time(text).get_as_string();
+        EXPECT_TRUE(c_time::is_valid(written)) << text << " -> " << written;
+        EXPECT_EQ(c_time(written).get_as_string(), written) << text;
+    }
+    EXPECT_EQ(c_time("00:00:99.99999").get_as_string(), "00:00:99.9999924");
+
+    const char* const durations[] = {
+        "PT12345678S",  "PT999999.9S",     "PT99.99999S",
+        "PT0.0000001S", "PT0.0009999999S", "P12DT40000000000000000000000000000000000000007S"};
+    for (const char* text : durations) {
+        const std::string written = c_duration(text).get_as_string();
+        EXPECT_TRUE(c_duration::is_valid(written)) << text << " -> " << written;
+        EXPECT_EQ(written.find('e'), std::string::npos) << text << " -> " << written;
+        EXPECT_NE(written, "P") << text;
+        EXPECT_EQ(c_duration(written).get_as_string(), written) << text;
+    }
+    EXPECT_EQ(c_duration("PT12345678S").get_as_string(), "PT12345678S");
+    EXPECT_EQ(c_duration("PT0.0009999999S").get_as_string(), "PT0.001S");
+    // Too large for a float: read as infinity, written as the largest float.
+    EXPECT_EQ(c_duration("PT1" + std::string(40, '0') + "S").get_as_string(),
+              "PT340282346638528859811704183484516925440S");
+}
+
 TEST(DateTimeOutput, CallerStreamStateAndLocaleDoNotLeak) {
     const std::locale comma(std::locale::classic(), new comma_numpunct);
     GlobalLocaleGuard guard(comma);
