@@ -5,6 +5,7 @@
 #ifndef LMX_BOUND_PARSE_H
 #define LMX_BOUND_PARSE_H
 
+#include <new>
 #include <string>
 
 #include "lmx/big_numbers.h"
@@ -186,18 +187,37 @@ elmx_error find_document_element(c_xml_reader& reader, int ns_id, const char* lo
 // After the outermost element: only white space, comments and processing instructions may follow.
 elmx_error finish_document(c_xml_reader& reader, const std::string& name, s_call_site site);
 
+// Runs load() so that no exception leaves the library: running out of memory gives
+// ELMX_UNDEFINED_ERROR and leaves the document as a new one.
+template <typename Document, typename Load>
+elmx_error load_within_memory(Document& document, Load load) noexcept {
+    try {
+        return load();
+    } catch (const std::bad_alloc&) {
+        try {
+            document.reset();
+        } catch (const std::bad_alloc&) {
+            // An empty document needs next to nothing; if even that fails, the tree built so
+            // far stays, and the code still says the load failed.
+        }
+        return ELMX_UNDEFINED_ERROR;
+    }
+}
+
 // Loads a document whose outermost element is one known global element into object.
 template <typename C>
 elmx_error parse_document(c_xml_reader& reader, const s_ns_map* ns_map, int ns_id,
                           const char* local_name, s_call_site site, C& object) {
-    reader.set_ns_map(ns_map);
-    c_xml_reader_local scope(reader);
-    std::string name;
-    elmx_error error = find_document_element(reader, ns_id, local_name, &name, site);
-    if (error != ELMX_OK) return error;
-    error = object.unmarshal(reader, name);
-    if (error != ELMX_OK) return error;
-    return finish_document(reader, name, site);
+    return load_within_memory(object, [&] {
+        reader.set_ns_map(ns_map);
+        c_xml_reader_local scope(reader);
+        std::string name;
+        elmx_error error = find_document_element(reader, ns_id, local_name, &name, site);
+        if (error != ELMX_OK) return error;
+        error = object.unmarshal(reader, name);
+        if (error != ELMX_OK) return error;
+        return finish_document(reader, name, site);
+    });
 }
 
 // Reads the outermost element of a document; leaves its qualified name in *name.
@@ -208,29 +228,35 @@ elmx_error read_document_element(c_xml_reader& reader, std::string* name, s_call
 template <typename Root>
 elmx_error parse_root_document(c_xml_reader& reader, const s_ns_map* ns_map, s_call_site site,
                                Root& root) {
-    reader.set_ns_map(ns_map);
-    c_xml_reader_local scope(reader);
-    std::string name;
-    elmx_error error = read_document_element(reader, &name, site);
-    if (error != ELMX_OK) return error;
-    root.unmarshal(reader, &name, &error);
-    if (error != ELMX_OK) return error;
-    return finish_document(reader, name, site);
+    return load_within_memory(root, [&] {
+        reader.set_ns_map(ns_map);
+        c_xml_reader_local scope(reader);
+        std::string name;
+        elmx_error error = read_document_element(reader, &name, site);
+        if (error != ELMX_OK) return error;
+        root.unmarshal(reader, &name, &error);
+        if (error != ELMX_OK) return error;
+        return finish_document(reader, name, site);
+    });
 }
 
 // The entry points of a document class that open a reader over a file or a buffer and load
 // the document through its unmarshal(reader).
 template <typename Document>
 elmx_error load_document_file(const char* file_name, Document& document) {
-    c_xml_reader_file reader(file_name);
-    if (!reader.is_open()) return ELMX_UNABLE_TO_OPEN_FILE;
-    return document.unmarshal(reader);
+    return load_within_memory(document, [&] {
+        c_xml_reader_file reader(file_name);
+        if (!reader.is_open()) return ELMX_UNABLE_TO_OPEN_FILE;
+        return document.unmarshal(reader);
+    });
 }
 
 template <typename Document>
 elmx_error load_document_buffer(const char* buffer, unsigned int length, Document& document) {
-    c_xml_reader_memory reader(buffer, length);
-    return document.unmarshal(reader);
+    return load_within_memory(document, [&] {
+        c_xml_reader_memory reader(buffer, length);
+        return document.unmarshal(reader);
+    });
 }
 
 // True when the current element is one of a model group's options; otherwise the current event is

@@ -1,6 +1,7 @@
 #include "lmx/bound_write.h"
 
 #include <locale>
+#include <new>
 #include <sstream>
 
 namespace lmx {
@@ -55,13 +56,21 @@ elmx_error write_element(c_xml_writer& writer, const char* name, const s_ns_map*
     return ELMX_OK;
 }
 
-elmx_error save_document_string(std::string* text, document_writer write, const void* document) {
-    std::ostringstream os;
-    os.imbue(std::locale::classic());
-    const elmx_error error = write(os, document);
-    if (error != ELMX_OK) return error;
-    *text = os.str();
-    return ELMX_OK;
+elmx_error save_document_string(std::string* text, document_writer write,
+                                const void* document) noexcept {
+    try {
+        std::ostringstream os;
+        os.imbue(std::locale::classic());
+        const elmx_error error = write(os, document);
+        if (error != ELMX_OK) return error;
+        // A stream that could not grow marks itself bad instead of throwing: the text is cut.
+        if (!os) return ELMX_UNDEFINED_ERROR;
+        std::string saved = os.str();
+        text->swap(saved);
+        return ELMX_OK;
+    } catch (const std::bad_alloc&) {
+        return ELMX_UNDEFINED_ERROR;
+    }
 }
 
 }  // namespace lmx

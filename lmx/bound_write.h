@@ -167,8 +167,10 @@ elmx_error write_bound_attributes(c_xml_writer& writer, const char* name, const 
     return write_attributes_element(writer, name, ns_map, ct_bound_write<C>(object));
 }
 
-// Writes a document into *text, which is changed only on success.
-elmx_error save_document_string(std::string* text, document_writer write, const void* document);
+// Writes a document into *text, which is changed only on success; running out of memory gives
+// ELMX_UNDEFINED_ERROR.
+elmx_error save_document_string(std::string* text, document_writer write,
+                                const void* document) noexcept;
 
 }  // namespace lmx
 

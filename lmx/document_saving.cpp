@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <locale>
+#include <memory>
+#include <new>
 #include <vector>
 
 namespace lmx {
@@ -65,15 +67,16 @@ bool is_process_gone(long pid) {
 void remove_leftover_temporaries(const std::string& prefix) {
     const std::string directory = directory_of(prefix);
     const std::string stem = prefix.substr(directory.size());
-    DIR* listing = ::opendir(directory.empty() ? "." : directory.c_str());
+    // Closed on every way out, running out of memory included.
+    const std::unique_ptr<DIR, int (*)(DIR*)> listing(
+        ::opendir(directory.empty() ? "." : directory.c_str()), ::closedir);
     if (!listing) return;
-    while (const dirent* entry = ::readdir(listing)) {
+    while (const dirent* entry = ::readdir(listing.get())) {
         const std::string name = entry->d_name;
         if (name.compare(0, stem.size(), stem) != 0) continue;
         const long pid = std::strtol(name.c_str() + stem.size(), nullptr, 10);
         if (pid != ::getpid() && is_process_gone(pid)) ::unlink((directory + name).c_str());
     }
-    ::closedir(listing);
 }
 
 // A new file beside the target, removed unless it has been renamed over the target. It gets
@@ -165,8 +168,9 @@ std::string temporary_name_prefix(const std::string& target) {
            hash + ".lmx-";
 }
 
-elmx_error save_document_file(const char* file_name, document_writer write, const void* document) {
-    if (!file_name || !*file_name) return ELMX_UNABLE_TO_OPEN_FILE;
+namespace {
+
+elmx_error save_to_file(const char* file_name, document_writer write, const void* document) {
     const std::string target = resolve_save_target(file_name);
     if (target.empty()) return ELMX_UNABLE_TO_OPEN_FILE;
     remove_leftover_temporaries(temporary_name_prefix(target));
@@ -183,6 +187,20 @@ elmx_error save_document_file(const char* file_name, document_writer write, cons
     if (!written || os.fail() || !temporary.sync()) return ELMX_UNABLE_TO_OPEN_FILE;
     if (!temporary.replace(target)) return ELMX_UNABLE_TO_OPEN_FILE;
     return ELMX_OK;
+}
+
+}  // namespace
+
+elmx_error save_document_file(const char* file_name, document_writer write,
+                              const void* document) noexcept {
+    if (!file_name || !*file_name) return ELMX_UNABLE_TO_OPEN_FILE;
+    // Running out of memory is an error like any other: the temporary file is removed on the
+    // way out and the target stays as it was.
+    try {
+        return save_to_file(file_name, write, document);
+    } catch (const std::bad_alloc&) {
+        return ELMX_UNDEFINED_ERROR;
+    }
 }
 
 }  // namespace lmx

@@ -21,8 +21,10 @@ using document_writer = elmx_error (*)(std::ostream& os, const void* document);
 //   of the same target left behind are removed by the next save of it.
 // - Not kept: other hard links to the target, which go on naming the old document.
 // Any failure gives ELMX_UNABLE_TO_OPEN_FILE unless the document's own write failed, whose code
-// is returned; the target is then unchanged and no temporary file remains.
-elmx_error save_document_file(const char* file_name, document_writer write, const void* document);
+// is returned, or memory ran out (ELMX_UNDEFINED_ERROR); the target is then unchanged and no
+// temporary file remains.
+elmx_error save_document_file(const char* file_name, document_writer write,
+                              const void* document) noexcept;
 
 // The file a save of path replaces: path with every symbolic link along its last component
 // followed (a link that names no file yet gives the name it points to).

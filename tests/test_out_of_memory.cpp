@@ -1,0 +1,126 @@
+// Running out of memory at every allocation of a load or a save in turn: the library answers
+// with an error code, never an exception, and leaves the object new or the file as it was.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "Generated/DravikSettings.h"
+#include "Generated/flash-invoke.h"
+#include "saved_documents.h"
+
+// The replaced operators below pair malloc with free; the compiler only sees new and free.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+
+namespace {
+
+// Allocations still allowed before the next one fails; negative means no limit.
+std::atomic<long> g_allocations_left{-1};
+
+class c_allocation_limit {
+public:
+    explicit c_allocation_limit(long allowed) { g_allocations_left = allowed; }
+    ~c_allocation_limit() { g_allocations_left = -1; }
+    bool was_reached() const { return g_allocations_left == 0; }
+};
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    long left = g_allocations_left.load();
+    while (left > 0 && !g_allocations_left.compare_exchange_weak(left, left - 1)) {
+    }
+    if (left == 0) throw std::bad_alloc();
+    if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+
+void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
+
+namespace {
+
+constexpr long k_enough = 100000;
+
+const std::string k_call =
+    "<invoke name=\"play\" returntype=\"xml\"><arguments><string>intro</string><number>3</number>"
+    "<array><property id=\"1\"><true/></property></array></arguments></invoke>";
+
+TEST(OutOfMemory, LoadingFailsWithACodeAndLeavesTheDocumentNew) {
+    bool loaded = false;
+    for (long allowed = 0; allowed < k_enough && !loaded; ++allowed) {
+        flash_lmx::c_invoke invoke;
+        lmx::elmx_error error = lmx::ELMX_OK;
+        {
+            c_allocation_limit limit(allowed);
+            error = invoke.unmarshal(k_call);
+        }
+        loaded = error == lmx::ELMX_OK;
+        if (loaded) break;
+        ASSERT_EQ(error, lmx::ELMX_UNDEFINED_ERROR) << "after " << allowed << " allocations";
+        EXPECT_TRUE(invoke.get_name().empty()) << allowed;
+        EXPECT_FALSE(invoke.isset_arguments()) << allowed;
+    }
+    EXPECT_TRUE(loaded);
+
+    lmx::elmx_error error = lmx::ELMX_OK;
+    const std::string settings = lmx_test::read_file(
+        std::string(LMX_TEST_DATA_DIR).substr(0, std::string(LMX_TEST_DATA_DIR).rfind("/tests/")) +
+        "/examples/documents/settings-Settings.xml");
+    for (long allowed = 0; allowed < k_enough; allowed += 7) {
+        DravikSettings::c_root root;
+        {
+            c_allocation_limit limit(allowed);
+            error = root.unmarshal(settings);
+        }
+        if (error == lmx::ELMX_OK) break;
+        ASSERT_EQ(error, lmx::ELMX_UNDEFINED_ERROR) << allowed;
+        EXPECT_EQ(root.getchosen(), DravikSettings::c_root::chosen_none) << allowed;
+    }
+    EXPECT_EQ(error, lmx::ELMX_OK);
+}
+
+TEST(OutOfMemory, SavingFailsWithACodeAndChangesNothing) {
+    lmx::elmx_error error = lmx::ELMX_OK;
+    const flash_lmx::c_invoke invoke(k_call, &error);
+    ASSERT_EQ(error, lmx::ELMX_OK);
+    const std::string path = lmx_test::temporary_path("out_of_memory.xml");
+    ASSERT_EQ(invoke.marshal(path.c_str()), lmx::ELMX_OK);
+    const std::string before = lmx_test::read_file(path);
+
+    bool saved = false;
+    for (long allowed = 0; allowed < k_enough && !saved; ++allowed) {
+        std::string text = "unchanged";
+        lmx::elmx_error to_string = lmx::ELMX_OK;
+        lmx::elmx_error to_file = lmx::ELMX_OK;
+        {
+            c_allocation_limit limit(allowed);
+            to_string = invoke.marshal(&text);
+        }
+        {
+            c_allocation_limit limit(allowed);
+            to_file = invoke.marshal(path.c_str());
+        }
+        saved = to_string == lmx::ELMX_OK && to_file == lmx::ELMX_OK;
+        if (to_string != lmx::ELMX_OK) {
+            EXPECT_EQ(to_string, lmx::ELMX_UNDEFINED_ERROR) << allowed;
+            EXPECT_EQ(text, "unchanged") << allowed;
+        }
+        if (to_file != lmx::ELMX_OK) {
+            EXPECT_EQ(lmx_test::read_file(path), before) << allowed;
+        }
+    }
+    EXPECT_TRUE(saved);
+    std::remove(path.c_str());
+}
+
+}  // namespace
