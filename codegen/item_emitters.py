@@ -18,7 +18,7 @@ class ItemEmitter:
             "X": item.name,
             "member": f"m_{item.name}",
             "cls": owner.qualified,
-            "event": item.event,
+            "site": call_site(owner),
         }
         if item.value is not None:
             self.v.update(T=item.value.cpp, ws=item.value.whitespace)
@@ -40,15 +40,6 @@ class ItemEmitter:
     def definitions(self):
         return ""
 
-    def init(self):
-        return ""
-
-    def release(self):
-        return ""
-
-    def swap(self):
-        return ""
-
     def occurs(self):
         return None
 
@@ -60,13 +51,32 @@ class ItemEmitter:
         return ""
 
     def rules(self):
+        """How the item's text is read and checked: inline for the whitespace mode alone, else
+        the rules constant of rules_table()."""
+        if self.item.fixed is None and not self.checks_literals():
+            return f"lmx::s_value_rules{{lmx::{self.item.value.whitespace}}}"
+        return f"k_{self.owner.flat_name}_{self.item.name}_rules"
+
+    def checks_literals(self):
+        return bool(self.item.enumeration) and self.schema.strict
+
+    def rules_table(self):
+        if self.item.value is None or (self.item.fixed is None and not self.checks_literals()):
+            return ""
         fixed = f'"{self.item.fixed}"' if self.item.fixed is not None else "nullptr"
         literals = "nullptr"
-        if self.item.enumeration and self.schema.strict:
+        if self.checks_literals():
             literals = f"k_{self.owner.flat_name}_{self.item.name}_literals"
-        if literals == "nullptr" and fixed == "nullptr":
-            return f"lmx::s_value_rules{{lmx::{self.item.value.whitespace}}}"
-        return f"lmx::s_value_rules{{lmx::{self.item.value.whitespace}, {fixed}, {literals}}}"
+        return self.r("const lmx::s_value_rules $rules${lmx::$ws$, $fixed$, $literals$};\n",
+                      rules=self.rules(), fixed=fixed, literals=literals)
+
+    def initialiser(self):
+        """The member's default initialiser: the schema's default, or zero for numbers and
+        flags; class-typed values without a default start empty."""
+        kind = self.item.value.kind
+        if self.item.default is None and kind in ("wstring", "raw", "value_class"):
+            return ""
+        return f" = {self.default_literal()}"
 
     def default_literal(self):
         value = self.item.default
@@ -82,6 +92,17 @@ class ItemEmitter:
         if kind == "bool":
             return "true" if value in ("true", "1") else "false"
         return value
+
+
+def call_site(cls):
+    """Where a check is written: the source file's name constant and the line."""
+    return f"{{{file_constant(cls)}, __LINE__}}"
+
+
+def file_constant(cls):
+    """The source file's name constant; named after the file, so that the generated sources of
+    one schema can be compiled as one unity build."""
+    return f"k_{cls.top.file_id}_file"
 
 
 def cpp_escape(text):
@@ -179,17 +200,14 @@ class _PresenceMixin:
     """Single items whose presence is a flag."""
 
     def presence_members(self):
-        return self.r("bool $member$_present;\n")
-
-    def presence_swap(self):
-        return self.r("std::swap($member$_present, other.$member$_present);\n")
+        return self.r("bool $member$_present = false;\n")
 
 
 class SimpleSingleEmitter(ItemEmitter, _PresenceMixin, _EnumMixin):
     """An attribute, or a simple-typed element of a sequence, held as a value with a flag."""
 
     def members(self):
-        return self.r("$T$ $member$;\n") + self.presence_members()
+        return self.r("$T$ $member$$init$;\n", init=self.initialiser()) + self.presence_members()
 
     def declarations(self):
         text = self.r("""
@@ -238,25 +256,18 @@ class SimpleSingleEmitter(ItemEmitter, _PresenceMixin, _EnumMixin):
                 """, reset=indent(reset))
         return text
 
-    def init(self):
-        return self.r("$member$ = $default$;\n$member$_present = false;\n",
-                      default=self.default_literal())
-
-    def swap(self):
-        return self.r("std::swap($member$, other.$member$);\n") + self.presence_swap()
-
     def occurs(self):
         return self.r("$member$_present") if self.item.occurs == "required" else None
 
     def parse(self):
         if self.item.form == "attribute":
             return self.r("""
-                *error = lmx::read_attribute(reader, "$X$", $rules$, {k_file, __LINE__},
+                *error = lmx::read_attribute(reader, "$X$", $rules$, $site$,
                                              &$member$_present, &$member$);
                 return true;
                 """, rules=self.rules())
         return self.r("""
-            *error = lmx::read_element(reader, *name, $rules$, {k_file, __LINE__}, &$member$);
+            *error = lmx::read_element(reader, *name, $rules$, $site$, &$member$);
             $member$_present = true;
             return false;
             """, rules=self.rules())
@@ -276,7 +287,7 @@ class TextEmitter(SimpleSingleEmitter):
 
     def parse(self):
         return self.r("""
-            *error = lmx::read_simple_content(reader, *name, has_content, $rules$, {k_file, __LINE__},
+            *error = lmx::read_simple_content(reader, *name, has_content, $rules$, $site$,
                                               &$member$);
             $member$_present = true;
             return false;
@@ -316,12 +327,6 @@ class ComplexSingleEmitter(ItemEmitter, _PresenceMixin, _ComplexAccessorsMixin):
                 """)
         return text
 
-    def init(self):
-        return self.r("$member$_present = false;\n")
-
-    def swap(self):
-        return self.r("$member$.swap(other.$member$);\n") + self.presence_swap()
-
     def occurs(self):
         return self.r("$member$_present") if self.item.occurs == "required" else None
 
@@ -336,6 +341,53 @@ class ComplexSingleEmitter(ItemEmitter, _PresenceMixin, _ComplexAccessorsMixin):
         condition = "" if self.item.occurs == "required" else self.r("$member$_present && ")
         return self.r("""
             if ($condition$(error = $member$.marshal(writer, "$X$")) != lmx::ELMX_OK)
+                return error;
+            """, condition=condition)
+
+
+class OwnedComplexEmitter(ItemEmitter, _ComplexAccessorsMixin):
+    """A complex-typed element of a sequence that closes a cycle of classes: held through an owned
+    pointer, present once it exists."""
+
+    def members(self):
+        return self.r("lmx::ct_owned<$C$> $member$;\n")
+
+    def declarations(self):
+        text = self.complex_declarations()
+        if self.item.occurs == "optional":
+            text += self.r("""
+                bool isset_$X$() const;
+                void unset_$X$();
+                """)
+        return text
+
+    def definitions(self):
+        text = self.complex_definitions(["return $member$.get();"], "return $member$.get();")
+        if self.item.occurs == "optional":
+            text += self.r("""
+                bool $cls$::isset_$X$() const {
+                    return $member$.exists();
+                }
+
+                void $cls$::unset_$X$() {
+                    $member$.release();
+                }
+                """)
+        return text
+
+    def occurs(self):
+        return self.r("$member$.exists()") if self.item.occurs == "required" else None
+
+    def parse(self):
+        return self.r("""
+            *error = $member$.get().unmarshal(reader, *name);
+            return false;
+            """)
+
+    def write(self):
+        condition = "" if self.item.occurs == "required" else self.r("$member$.exists() && ")
+        return self.r("""
+            if ($condition$(error = $member$.get().marshal(writer, "$X$")) != lmx::ELMX_OK)
                 return error;
             """, condition=condition)
 
@@ -400,12 +452,6 @@ class ComplexListEmitter(ItemEmitter):
                 $member$.clear();
             }
             """, max=self.max_argument())
-
-    def release(self):
-        return self.r("$member$.clear();\n")
-
-    def swap(self):
-        return self.r("$member$.swap(other.$member$);\n")
 
     def occurs(self):
         tests = []
@@ -478,7 +524,7 @@ class SimpleListEmitter(ComplexListEmitter):
 
     def parse(self):
         return self.r("""
-            *error = lmx::read_element(reader, *name, $rules$, {k_file, __LINE__},
+            *error = lmx::read_element(reader, *name, $rules$, $site$,
                                        &$member$.append_default());
             return false;
             """, rules=self.rules())
@@ -531,12 +577,6 @@ class GroupSingleEmitter(ItemEmitter, _ComplexAccessorsMixin):
                 }
                 """)
         return text
-
-    def release(self):
-        return self.r("$member$.release();\n")
-
-    def swap(self):
-        return self.r("$member$.swap(other.$member$);\n")
 
     def occurs(self):
         return self.r("$member$.exists()") if self.item.occurs == "required" else None
@@ -602,7 +642,8 @@ class AllMemberEmitter(ItemEmitter):
 
     def parse(self):
         return self.r("""
-            if (m_order.contains($all$)) return lmx::refuse_repeated_item(reader, *name, {k_file, __LINE__}, error);
+            if (m_order.contains($all$))
+                return lmx::refuse_repeated_item(reader, *name, $site$, error);
             m_order.add($all$);
             $read$return false;
             """, read=self.read())
@@ -610,7 +651,7 @@ class AllMemberEmitter(ItemEmitter):
 
 class AllSimpleEmitter(AllMemberEmitter, _EnumMixin):
     def members(self):
-        return self.r("$T$ $member$;\n")
+        return self.r("$T$ $member$$init$;\n", init=self.initialiser())
 
     def declarations(self):
         return self.r("""
@@ -634,14 +675,8 @@ class AllSimpleEmitter(AllMemberEmitter, _EnumMixin):
 
             """) + self.enum_definitions() + self.presence_definitions(reset)
 
-    def init(self):
-        return self.r("$member$ = $default$;\n", default=self.default_literal())
-
-    def swap(self):
-        return self.r("std::swap($member$, other.$member$);\n")
-
     def read(self):
-        return self.r("*error = lmx::read_element(reader, *name, $rules$, {k_file, __LINE__}, &$member$);\n",
+        return self.r("*error = lmx::read_element(reader, *name, $rules$, $site$, &$member$);\n",
                       rules=self.rules())
 
     def write(self):
@@ -653,26 +688,32 @@ class AllSimpleEmitter(AllMemberEmitter, _EnumMixin):
 
 
 class AllComplexEmitter(AllMemberEmitter, _ComplexAccessorsMixin):
+    """A complex element of an xs:all group; one that closes a cycle of classes is held through an
+    owned pointer."""
+
+    def __init__(self, item, owner, schema):
+        super().__init__(item, owner, schema)
+        self.v["object"] = f"m_{item.name}.get()" if item.owned else f"m_{item.name}"
+
     def members(self):
+        if self.item.owned:
+            return self.r("lmx::ct_owned<$C$> $member$;\n")
         return self.r("$C$ $member$;\n")
 
     def declarations(self):
         return self.complex_declarations() + self.presence_declarations()
 
     def definitions(self):
-        return (self.complex_definitions(["m_order.add($all$);", "return $member$;"],
-                                         "return $member$;") + "\n" + self.presence_definitions())
-
-    def swap(self):
-        return self.r("$member$.swap(other.$member$);\n")
+        return (self.complex_definitions(["m_order.add($all$);", "return $object$;"],
+                                         "return $object$;") + "\n" + self.presence_definitions())
 
     def read(self):
-        return self.r("*error = $member$.unmarshal(reader, *name);\n")
+        return self.r("*error = $object$.unmarshal(reader, *name);\n")
 
     def write(self):
         return self.r("""
             case $all$:
-                return $member$.marshal(writer, "$X$");
+                return $object$.marshal(writer, "$X$");
             """)
 
 
@@ -691,7 +732,7 @@ class AllFlagEmitter(AllMemberEmitter):
             """) + self.presence_definitions()
 
     def read(self):
-        return self.r("*error = lmx::read_empty_element(reader, *name, {k_file, __LINE__});\n")
+        return self.r("*error = lmx::read_empty_element(reader, *name, $site$);\n")
 
     def write(self):
         return self.r("""
@@ -707,9 +748,6 @@ class OptionEmitter(ItemEmitter):
     def __init__(self, item, owner, schema):
         super().__init__(item, owner, schema)
         self.v["option"] = f"chosen_{item.name}"
-
-    def swap(self):
-        return ""
 
     def slot_type(self):
         raise NotImplementedError
@@ -743,11 +781,11 @@ class ValueOptionEmitter(OptionEmitter):
         if self.item.value.kind == "raw":
             return self.r("""
                 *error = lmx::read_raw_element(reader, *name, &m_choice.select<$option$>(),
-                                               {k_file, __LINE__});
+                                               $site$);
                 break;
                 """)
         return self.r("""
-            *error = lmx::read_element(reader, *name, $rules$, {k_file, __LINE__},
+            *error = lmx::read_element(reader, *name, $rules$, $site$,
                                        &m_choice.select<$option$>());
             break;
             """, rules=self.rules())
@@ -807,7 +845,7 @@ class EmptyOptionEmitter(OptionEmitter):
     def parse(self):
         return self.r("""
             m_choice.select<$option$>();
-            *error = lmx::read_empty_element(reader, *name, {k_file, __LINE__});
+            *error = lmx::read_empty_element(reader, *name, $site$);
             break;
             """)
 
@@ -849,6 +887,8 @@ def select_emitter(item, owner, schema):
         if value_kind not in ("empty", "raw"):
             return SimpleListEmitter(item, owner, schema)
     elif value_kind is None:
+        if item.owned:
+            return OwnedComplexEmitter(item, owner, schema)
         return ComplexSingleEmitter(item, owner, schema)
     elif value_kind not in ("empty", "raw"):
         return SimpleSingleEmitter(item, owner, schema)
