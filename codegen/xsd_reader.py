@@ -85,7 +85,8 @@ def read_schema_tree(file_name, included_by=None):
     builder = _TreeBuilder(file_name)
     parser.setContentHandler(builder)
     try:
-        parser.parse(file_name)
+        with open(file_name, "rb") as stream:
+            parser.parse(stream)
     except xml.sax.SAXParseException as error:
         raise SchemaError(file_name, error.getLineNumber(), error.getMessage()) from None
     except OSError as error:
