@@ -11,11 +11,7 @@ def _param(declaration, name, used):
 
 
 def _cases(emitters, method):
-    text = ""
-    for emitter in emitters:
-        body = getattr(emitter, method)()
-        text += f"case {emitter.event_code}: {{\n{indent(body)}}}\n"
-    return text
+    return "".join(f"case {e.event_code}:\n{indent(getattr(e, method)())}" for e in emitters)
 
 
 def _table_rows(emitters):
@@ -29,8 +25,8 @@ def ns_map_constant(cls):
 
 
 def lifecycle_declarations(name, constructors="", destructor="virtual ~$name$();"):
-    """The special members, swap and reset; defined in the source file, where every member's
-    class is complete."""
+    """The special members, defined in the source file where every member's class is complete;
+    swap and reset through them."""
     return render("""
         $name$();
         $constructors$$name$(const $name$& other);
@@ -38,8 +34,8 @@ def lifecycle_declarations(name, constructors="", destructor="virtual ~$name$();
         $name$& operator=(const $name$& other);
         $name$& operator=($name$&& other);
         $destructor$
-        void swap($name$& other);
-        void reset();
+        void swap($name$& other) { std::swap(*this, other); }
+        void reset() { *this = $name$(); }
         """, name=name, constructors=constructors,
                   destructor=destructor.replace("$name$", name))
 
@@ -47,24 +43,11 @@ def lifecycle_declarations(name, constructors="", destructor="virtual ~$name$();
 def lifecycle_definitions(qualified, name):
     return render("""
         $q$::$name$() = default;
-
         $q$::$name$(const $name$& other) = default;
-
         $q$::$name$($name$&& other) = default;
-
         $q$& $q$::operator=(const $name$& other) = default;
-
         $q$& $q$::operator=($name$&& other) = default;
-
         $q$::~$name$() = default;
-
-        void $q$::swap($name$& other) {
-            std::swap(*this, other);
-        }
-
-        void $q$::reset() {
-            *this = $name$();
-        }
 
         """, q=qualified, name=name)
 
@@ -338,21 +321,20 @@ class ElementClassEmitter(ClassEmitter):
         return text
 
     def protected(self):
-        text = """
-            void marshal_attributes(lmx::c_xml_writer& writer) const;
-            lmx::elmx_error marshal_child_elements(lmx::c_xml_writer& writer) const;
-            """
+        text = "lmx::elmx_error marshal_child_elements(lmx::c_xml_writer& writer) const;\n"
         if self.attributes:
-            text += """
+            text += render("""
+                void marshal_attributes(lmx::c_xml_writer& writer) const;
                 bool unmarshal_attributes(lmx::c_xml_reader& reader, const std::string& name,
                                           lmx::elmx_error* error);
-                lmx::elmx_error unmarshal_attributes_check(lmx::c_xml_reader& reader);
-                """
-        text += f"""
+                """)
+        if self.required_attributes():
+            text += "lmx::elmx_error unmarshal_attributes_check(lmx::c_xml_reader& reader);\n"
+        text += render("""
             bool unmarshal_body(lmx::c_xml_reader& reader, std::string* name,
-                                lmx::elmx_error* error{self.body_extra_parameter()});
-            """
-        return "\nprotected:\n" + indent(render(text))
+                                lmx::elmx_error* error$more$);
+            """, more=self.body_extra_parameter())
+        return "\nprotected:\n" + indent(text)
 
     def body_extra_parameter(self):
         return ""
@@ -398,13 +380,12 @@ class ElementClassEmitter(ClassEmitter):
             }
 
             """, frame=self.write_frame)
-        attribute_writes = join(e.write() for e in self.attributes)
-        text += self.r("""
-            void $q$::marshal_attributes($param$) const {
-            $body$}
+        if self.attributes:
+            text += self.r("""
+                void $q$::marshal_attributes(lmx::c_xml_writer& writer) const {
+                $body$}
 
-            """, param=_param("lmx::c_xml_writer&", "writer", bool(attribute_writes)),
-                       body=indent(attribute_writes))
+                """, body=indent(join(e.write() for e in self.attributes)))
         text += self.content_write() + self.attribute_steps() + self.body_step()
         if self.cls.kind == "element":
             text += self.r("""
@@ -427,20 +408,13 @@ class ElementClassEmitter(ClassEmitter):
 
             """, param=_param("lmx::c_xml_writer&", "writer", bool(writes)), body=indent(writes))
 
+    def required_attributes(self):
+        return [f"m_{e.item.name}_present" for e in self.attributes if e.item.occurs == "required"]
+
     def attribute_steps(self):
         if not self.attributes:
             return ""
-        required = [f"m_{e.item.name}_present" for e in self.attributes
-                    if e.item.occurs == "required"]
-        if required:
-            check = self.r("""
-                if ($all$) return lmx::ELMX_OK;
-                return lmx::report(reader, lmx::ELMX_REQUIRED_ATTRIBUTES_MISSING, "$schema_name$",
-                                   $site$);
-                """, all=" && ".join(required))
-        else:
-            check = "return lmx::ELMX_OK;\n"
-        return self.r("""
+        text = self.r("""
             bool $q$::unmarshal_attributes(lmx::c_xml_reader& reader, const std::string&,
                                            lmx::elmx_error* error) {
                 reader.tokenise(k_$flat$_attributes, lmx::ELXP_ATTRIBUTE_MODE);
@@ -450,12 +424,17 @@ class ElementClassEmitter(ClassEmitter):
                 }
             }
 
-            lmx::elmx_error $q$::unmarshal_attributes_check($param$) {
-            $check$}
+            """, cases=indent(_cases(self.attributes, "parse"), 2))
+        if self.required_attributes():
+            text += self.r("""
+                lmx::elmx_error $q$::unmarshal_attributes_check(lmx::c_xml_reader& reader) {
+                    if ($all$) return lmx::ELMX_OK;
+                    return lmx::report(reader, lmx::ELMX_REQUIRED_ATTRIBUTES_MISSING, "$schema_name$",
+                                       $site$);
+                }
 
-            """, cases=indent(_cases(self.attributes, "parse"), 2),
-                      param=_param("lmx::c_xml_reader&", "reader", bool(required)),
-                      check=indent(check))
+                """, all=" && ".join(self.required_attributes()))
+        return text
 
     def body_step(self):
         elements = self.table_items()

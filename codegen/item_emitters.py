@@ -5,7 +5,7 @@ definitions, its share of init, swap and is_occurs_ok, the step that parses it a
 that writes it. select_emitter() is the one place where the cell is chosen.
 """
 
-from templates import render, indent
+from templates import COLUMN_LIMIT, render, indent
 from xsd_reader import SchemaError
 
 
@@ -29,6 +29,16 @@ class ItemEmitter:
 
     def r(self, template, **extra):
         return render(template, **{**self.v, **extra})
+
+    def inline(self, signature, *statements, **extra):
+        """A member function defined in the class body, on one line when it fits there."""
+        signature = self.r(signature, **extra).strip()
+        statements = [self.r(statement, **extra).strip() for statement in statements]
+        one_line = f"{signature} {{ {' '.join(statements)} }}"
+        if class_body_indent(self.owner) + len(one_line) <= COLUMN_LIMIT:
+            return one_line + "\n"
+        body = "".join(f"    {statement}\n" for statement in statements)
+        return f"{signature} {{\n{body}}}\n"
 
     # Storage and lifecycle.
     def members(self):
@@ -92,6 +102,10 @@ class ItemEmitter:
         if kind == "bool":
             return "true" if value in ("true", "1") else "false"
         return value
+
+
+def class_body_indent(cls):
+    return 4 if cls.outer is None else 4 + class_body_indent(cls.outer)
 
 
 def call_site(cls):
@@ -179,6 +193,12 @@ class _ComplexAccessorsMixin:
             $C$& assign_$X$(const $C$& value);
             """)
 
+    def inline_complex_accessors(self, get_statements, const_get_statement):
+        """The accessors defined in the class, for an object embedded in it."""
+        return (self.inline("$C$& get_$X$()", *get_statements)
+                + self.inline("const $C$& get_$X$() const", const_get_statement)
+                + self.inline("$C$& assign_$X$(const $C$& value)", "return get_$X$() = value;"))
+
     def complex_definitions(self, get_statements, const_get_statement):
         reach = "\n    ".join(self.r(statement).rstrip("\n") for statement in get_statements)
         return self.r("""
@@ -210,51 +230,22 @@ class SimpleSingleEmitter(ItemEmitter, _PresenceMixin, _EnumMixin):
         return self.r("$T$ $member$$init$;\n", init=self.initialiser()) + self.presence_members()
 
     def declarations(self):
-        text = self.r("""
-            $ret$ get_$X$() const;
-            lmx::elmx_error set_$X$($param$ value);
-            """) + self.enum_declarations()
+        text = self.inline("$ret$ get_$X$() const", "return $member$;")
+        text += self.inline("lmx::elmx_error set_$X$($param$ value)", "$member$ = value;",
+                            "$member$_present = true;", "return lmx::ELMX_OK;")
+        text += self.enum_declarations()
         if self.item.fixed is not None:
-            text += self.r("lmx::elmx_error set_$X$();\n")
+            text += self.inline("lmx::elmx_error set_$X$()", "return set_$X$($literal$);",
+                                literal=f'L"{cpp_escape(self.item.fixed)}"')
         if self.item.occurs == "optional":
-            text += self.r("""
-                bool isset_$X$() const;
-                void unset_$X$();
-                """)
+            reset = ["$member$ = $default$;"] if self.item.default is not None else []
+            text += self.inline("bool isset_$X$() const", "return $member$_present;")
+            text += self.inline("void unset_$X$()", "$member$_present = false;", *reset,
+                                default=self.default_literal() if reset else "")
         return text
 
     def definitions(self):
-        text = self.r("""
-            $ret$ $cls$::get_$X$() const {
-                return $member$;
-            }
-
-            lmx::elmx_error $cls$::set_$X$($param$ value) {
-                $member$ = value;
-                $member$_present = true;
-                return lmx::ELMX_OK;
-            }
-
-            """) + self.enum_definitions()
-        if self.item.fixed is not None:
-            text += self.r("""
-                lmx::elmx_error $cls$::set_$X$() {
-                    return set_$X$($literal$);
-                }
-                """, literal=f'L"{cpp_escape(self.item.fixed)}"')
-        if self.item.occurs == "optional":
-            reset = self.r("$member$ = $default$;\n", default=self.default_literal()) \
-                if self.item.default is not None else ""
-            text += self.r("""
-                bool $cls$::isset_$X$() const {
-                    return $member$_present;
-                }
-
-                void $cls$::unset_$X$() {
-                    $member$_present = false;
-                $reset$}
-                """, reset=indent(reset))
-        return text
+        return self.enum_definitions()
 
     def occurs(self):
         return self.r("$member$_present") if self.item.occurs == "required" else None
@@ -304,27 +295,11 @@ class ComplexSingleEmitter(ItemEmitter, _PresenceMixin, _ComplexAccessorsMixin):
         return self.r("$C$ $member$;\n") + self.presence_members()
 
     def declarations(self):
-        text = self.complex_declarations()
+        text = self.inline_complex_accessors(["$member$_present = true;", "return $member$;"],
+                                             "return $member$;")
         if self.item.occurs == "optional":
-            text += self.r("""
-                bool isset_$X$() const;
-                void unset_$X$();
-                """)
-        return text
-
-    def definitions(self):
-        text = self.complex_definitions(["$member$_present = true;", "return $member$;"],
-                                        "return $member$;")
-        if self.item.occurs == "optional":
-            text += self.r("""
-                bool $cls$::isset_$X$() const {
-                    return $member$_present;
-                }
-
-                void $cls$::unset_$X$() {
-                    $member$_present = false;
-                }
-                """)
+            text += self.inline("bool isset_$X$() const", "return $member$_present;")
+            text += self.inline("void unset_$X$()", "$member$_present = false;")
         return text
 
     def occurs(self):
@@ -338,7 +313,7 @@ class ComplexSingleEmitter(ItemEmitter, _PresenceMixin, _ComplexAccessorsMixin):
             """)
 
     def write(self):
-        condition = "" if self.item.occurs == "required" else self.r("$member$_present && ")
+        condition = "" if self.item.occurs == "required" else f"m_{self.item.name}_present && "
         return self.r("""
             if ($condition$(error = $member$.marshal(writer, "$X$")) != lmx::ELMX_OK)
                 return error;
@@ -385,7 +360,7 @@ class OwnedComplexEmitter(ItemEmitter, _ComplexAccessorsMixin):
             """)
 
     def write(self):
-        condition = "" if self.item.occurs == "required" else self.r("$member$.exists() && ")
+        condition = "" if self.item.occurs == "required" else f"m_{self.item.name}.exists() && "
         return self.r("""
             if ($condition$(error = $member$.get().marshal(writer, "$X$")) != lmx::ELMX_OK)
                 return error;
@@ -402,8 +377,7 @@ class ComplexListEmitter(ItemEmitter):
         return self.r("lmx::ct_owned_list<$C$> $member$;\n")
 
     def declarations(self):
-        return self.r("""
-            unsigned int size_$X$() const;
+        return self.inline("unsigned int size_$X$() const", "return $member$.size();") + self.r("""
             $C$& get_$X$(unsigned int index);
             const $C$& get_$X$(unsigned int index) const;
             lmx::elmx_error append_$X$();
@@ -416,10 +390,6 @@ class ComplexListEmitter(ItemEmitter):
 
     def definitions(self):
         return self.r("""
-            unsigned int $cls$::size_$X$() const {
-                return $member$.size();
-            }
-
             $C$& $cls$::get_$X$(unsigned int index) {
                 return $member$.grow_to(index);
             }
@@ -481,46 +451,21 @@ class SimpleListEmitter(ComplexListEmitter):
         return self.r("lmx::ct_owned_list<$T$> $member$;\n")
 
     def declarations(self):
-        return self.r("""
-            unsigned int size_$X$() const;
-            const $T$& get_$X$(unsigned int index) const;
-            lmx::elmx_error set_$X$(unsigned int index, const $T$& value);
-            lmx::elmx_error append_$X$(const $T$& value);
-            lmx::elmx_error insert_$X$(unsigned int index, const $T$& value);
-            void delete_$X$(unsigned int index);
-            void clear_$X$();
-            """)
+        max_occurs = self.max_argument()
+        return (self.inline("unsigned int size_$X$() const", "return $member$.size();")
+                + self.inline("const $T$& get_$X$(unsigned int index) const",
+                              "return $member$.at(index);")
+                + self.inline("lmx::elmx_error set_$X$(unsigned int index, const $T$& value)",
+                              "return $member$.set(index, value);")
+                + self.inline("lmx::elmx_error append_$X$(const $T$& value)",
+                              "return $member$.append(value$max$);", max=max_occurs)
+                + self.inline("lmx::elmx_error insert_$X$(unsigned int index, const $T$& value)",
+                              "return $member$.insert(index, value$max$);", max=max_occurs)
+                + self.inline("void delete_$X$(unsigned int index)", "$member$.erase(index);")
+                + self.inline("void clear_$X$()", "$member$.clear();"))
 
     def definitions(self):
-        return self.r("""
-            unsigned int $cls$::size_$X$() const {
-                return $member$.size();
-            }
-
-            const $T$& $cls$::get_$X$(unsigned int index) const {
-                return $member$.at(index);
-            }
-
-            lmx::elmx_error $cls$::set_$X$(unsigned int index, const $T$& value) {
-                return $member$.set(index, value);
-            }
-
-            lmx::elmx_error $cls$::append_$X$(const $T$& value) {
-                return $member$.append(value$max$);
-            }
-
-            lmx::elmx_error $cls$::insert_$X$(unsigned int index, const $T$& value) {
-                return $member$.insert(index, value$max$);
-            }
-
-            void $cls$::delete_$X$(unsigned int index) {
-                $member$.erase(index);
-            }
-
-            void $cls$::clear_$X$() {
-                $member$.clear();
-            }
-            """, max=self.max_argument())
+        return ""
 
     def parse(self):
         return self.r("""
@@ -605,31 +550,12 @@ class AllMemberEmitter(ItemEmitter):
         super().__init__(item, owner, schema)
         self.v["all"] = f"all_{item.name}"
 
-    def presence_declarations(self):
-        text = self.r("unsigned int getorder_$X$() const;\n")
+    def presence_declarations(self, reset=()):
+        text = self.inline("unsigned int getorder_$X$() const", "return m_order.position_of($all$);")
         if self.item.occurs == "optional":
-            text += self.r("""
-                bool isset_$X$() const;
-                void unset_$X$();
-                """)
-        return text
-
-    def presence_definitions(self, reset=""):
-        text = self.r("""
-            unsigned int $cls$::getorder_$X$() const {
-                return m_order.position_of($all$);
-            }
-            """)
-        if self.item.occurs == "optional":
-            text += self.r("""
-                bool $cls$::isset_$X$() const {
-                    return m_order.contains($all$);
-                }
-
-                void $cls$::unset_$X$() {
-                    m_order.remove($all$);
-                $reset$}
-                """, reset=indent(reset))
+            text += self.inline("bool isset_$X$() const", "return m_order.contains($all$);")
+            text += self.inline("void unset_$X$()", "m_order.remove($all$);", *reset,
+                                default=self.default_literal() if reset else "")
         return text
 
     def occurs(self):
@@ -654,26 +580,14 @@ class AllSimpleEmitter(AllMemberEmitter, _EnumMixin):
         return self.r("$T$ $member$$init$;\n", init=self.initialiser())
 
     def declarations(self):
-        return self.r("""
-            $ret$ get_$X$() const;
-            lmx::elmx_error set_$X$($param$ value);
-            """) + self.enum_declarations() + self.presence_declarations()
+        reset = ["$member$ = $default$;"] if self.item.default is not None else []
+        return (self.inline("$ret$ get_$X$() const", "return $member$;")
+                + self.inline("lmx::elmx_error set_$X$($param$ value)", "$member$ = value;",
+                              "m_order.add($all$);", "return lmx::ELMX_OK;")
+                + self.enum_declarations() + self.presence_declarations(reset))
 
     def definitions(self):
-        reset = self.r("$member$ = $default$;\n", default=self.default_literal()) \
-            if self.item.default is not None else ""
-        return self.r("""
-            $ret$ $cls$::get_$X$() const {
-                return $member$;
-            }
-
-            lmx::elmx_error $cls$::set_$X$($param$ value) {
-                $member$ = value;
-                m_order.add($all$);
-                return lmx::ELMX_OK;
-            }
-
-            """) + self.enum_definitions() + self.presence_definitions(reset)
+        return self.enum_definitions()
 
     def read(self):
         return self.r("*error = lmx::read_element(reader, *name, $rules$, $site$, &$member$);\n",
@@ -701,11 +615,16 @@ class AllComplexEmitter(AllMemberEmitter, _ComplexAccessorsMixin):
         return self.r("$C$ $member$;\n")
 
     def declarations(self):
-        return self.complex_declarations() + self.presence_declarations()
+        reach = (["m_order.add($all$);", "return $object$;"], "return $object$;")
+        if self.item.owned:
+            return self.complex_declarations() + self.presence_declarations()
+        return self.inline_complex_accessors(*reach) + self.presence_declarations()
 
     def definitions(self):
-        return (self.complex_definitions(["m_order.add($all$);", "return $object$;"],
-                                         "return $object$;") + "\n" + self.presence_definitions())
+        if not self.item.owned:
+            return ""
+        return self.complex_definitions(["m_order.add($all$);", "return $object$;"],
+                                        "return $object$;")
 
     def read(self):
         return self.r("*error = $object$.unmarshal(reader, *name);\n")
@@ -721,15 +640,7 @@ class AllFlagEmitter(AllMemberEmitter):
     """An empty element of an xs:all group: present or not, with no value."""
 
     def declarations(self):
-        return self.r("void set_$X$();\n") + self.presence_declarations()
-
-    def definitions(self):
-        return self.r("""
-            void $cls$::set_$X$() {
-                m_order.add($all$);
-            }
-
-            """) + self.presence_definitions()
+        return self.inline("void set_$X$()", "m_order.add($all$);") + self.presence_declarations()
 
     def read(self):
         return self.r("*error = lmx::read_empty_element(reader, *name, $site$);\n")

@@ -18,7 +18,7 @@ import sys
 from class_emitter import emitter_for, ns_map_constant
 from item_emitters import cpp_escape, file_constant, literal_constant
 from model import build_schema
-from templates import render
+from templates import COLUMN_LIMIT, render
 from xsd_reader import SchemaError, read_schema_tree
 
 
@@ -238,9 +238,6 @@ def _parenthesis_depth(line):
         elif not in_string and char in "()":
             depth += 1 if char == "(" else -1
     return depth
-
-
-COLUMN_LIMIT = 100
 
 
 def wrapped(line):

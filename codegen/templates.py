@@ -3,6 +3,9 @@
 import re
 import textwrap
 
+# The width that generated code keeps to, as the project's formatting does.
+COLUMN_LIMIT = 100
+
 _VARIABLE = re.compile(r"\$(\w*)\$")
 
 

@@ -6,6 +6,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <utility>
 
 #include "lmx/choice_storage.h"
 #include "lmx/errors.h"
