@@ -124,6 +124,27 @@ def document_writer(name, write_function, statement):
         """, name=name, write=write_function, statement=statement)
 
 
+def _sequence_write(emitter):
+    """marshal_child_elements of a sequence: every item in schema order."""
+    writes = join(e.write() for e in emitter.items)
+    if "error" in writes:
+        writes = "lmx::elmx_error error = lmx::ELMX_OK;\n" + writes
+    return emitter.r("""
+        lmx::elmx_error $q$::marshal_child_elements($param$) const {
+        $body$    return lmx::ELMX_OK;
+        }
+
+        """, param=_param("lmx::c_xml_writer&", "writer", bool(writes)), body=indent(writes))
+
+
+def _group_entry_points():
+    return render("""
+        static bool is_member(lmx::c_xml_reader& reader, const std::string& name);
+        bool unmarshal(lmx::c_xml_reader& reader, std::string* name, lmx::elmx_error* error);
+        lmx::elmx_error marshal_child_elements(lmx::c_xml_writer& writer) const;
+        """)
+
+
 class ClassEmitter:
     """What every class with items prints: storage, accessors, special members, is_occurs_ok,
     event-code constants and name tables. Subclasses add their content model's parts."""
@@ -398,15 +419,7 @@ class ElementClassEmitter(ClassEmitter):
         return text
 
     def content_write(self):
-        writes = join(e.write() for e in self.items)
-        if "error" in writes:
-            writes = "lmx::elmx_error error = lmx::ELMX_OK;\n" + writes
-        return self.r("""
-            lmx::elmx_error $q$::marshal_child_elements($param$) const {
-            $body$    return lmx::ELMX_OK;
-            }
-
-            """, param=_param("lmx::c_xml_writer&", "writer", bool(writes)), body=indent(writes))
+        return _sequence_write(self)
 
     def required_attributes(self):
         return [f"m_{e.item.name}_present" for e in self.attributes if e.item.occurs == "required"]
@@ -479,6 +492,28 @@ class SequenceEmitter(ElementClassEmitter):
         if self.schema.strict:
             return "false"
         return "true" if any(i.min_occurs > 0 for i in self.cls.items) else "false"
+
+    def required_lists(self):
+        """The lists that a lenient sequence reports as missing when an unknown element comes
+        while they are still empty."""
+        if self.schema.strict:
+            return []
+        return [f"m_{i.name}.empty()" for i in self.cls.items
+                if i.occurs == "list" and i.min_occurs > 0 and i.form == "element"]
+
+    def private_declarations(self):
+        return "bool is_required_list_empty() const;\n" if self.required_lists() else ""
+
+    def model_definitions(self):
+        text = super().model_definitions()
+        if self.required_lists():
+            text += self.r("""
+                bool $q$::is_required_list_empty() const {
+                    return $lists$;
+                }
+
+                """, lists=" || ".join(self.required_lists()))
+        return text
 
 
 class AllEmitter(ElementClassEmitter):
@@ -616,12 +651,12 @@ class GroupEmitter(_ChoiceParts, ClassEmitter):
     """A model group that is a choice: its options are parsed and written without a wrapping
     element, by the class that refers to the group."""
 
+    def __init__(self, cls, schema):
+        super().__init__(cls, schema)
+        self.optional = cls.content_optional
+
     def entry_points(self):
-        return render("""
-            static bool is_member(lmx::c_xml_reader& reader, const std::string& name);
-            bool unmarshal(lmx::c_xml_reader& reader, std::string* name, lmx::elmx_error* error);
-            lmx::elmx_error marshal_child_elements(lmx::c_xml_writer& writer) const;
-            """)
+        return _group_entry_points()
 
     def protected(self):
         return ""
@@ -651,6 +686,55 @@ class GroupEmitter(_ChoiceParts, ClassEmitter):
             }
 
             $write$""", parse_cases=indent(self.option_cases(), 2), write=self.choice_write())
+
+
+class SequenceGroupEmitter(ClassEmitter):
+    """A model group that is a sequence: the referring class hands it each element that belongs
+    to it, in any order, and it writes its items in schema order without a wrapping element."""
+
+    def entry_points(self):
+        return _group_entry_points()
+
+    def protected(self):
+        return ""
+
+    def model_tables(self):
+        elements = [e for e in self.items if e.item.form == "element"]
+        return self.r("""
+            const lmx::s_event_map k_$flat$_elements[] = {
+            $rows$};
+
+            """, rows=indent(_table_rows(elements)))
+
+    def model_definitions(self):
+        groups = [e for e in self.items if e.item.form == "group"]
+        members = "".join(f" ||\n       {g.r('$C$')}::is_member(reader, name)" for g in groups)
+        body = self.r("""
+            reader.tokenise(k_$flat$_elements, lmx::ELXP_ELEMENT_MODE);
+            switch (reader.get_current_event()) {
+            $cases$    default:
+                    break;
+            }
+            """, cases=indent(_cases([e for e in self.items if e.item.form == "element"],
+                                     "parse")))
+        for group in groups:
+            body += group.r("""
+                if ($C$::is_member(reader, *name)) {
+                $body$}
+                """, body=indent(group.parse()))
+        return self.r("""
+            bool $q$::is_member(lmx::c_xml_reader& reader, const std::string&$name$) {
+                return lmx::is_group_member(reader, k_$flat$_elements)$members$;
+            }
+
+            bool $q$::unmarshal(lmx::c_xml_reader& reader, std::string* name, lmx::elmx_error* error) {
+            $body$    *error = lmx::report(reader, lmx::ELMX_UNKNOWN_COMPLEX_CONTENT_ELEMENT, *name,
+                                     $site$);
+                return true;
+            }
+
+            """, name=" name" if groups else "", members=members,
+                      body=indent(body)) + _sequence_write(self)
 
 
 class RootEmitter(GroupEmitter):
@@ -750,5 +834,6 @@ def emitter_for(cls, schema):
     if cls.kind == "root":
         return RootEmitter(cls, schema)
     if cls.kind == "group":
-        return GroupEmitter(cls, schema)
+        return SequenceGroupEmitter(cls, schema) if cls.content == "sequence" \
+            else GroupEmitter(cls, schema)
     return _CONTENT_EMITTERS[cls.content](cls, schema)

@@ -172,6 +172,7 @@ class _Builder:
         self.filled = set()
         self.enum_of = {}  # ids of the nodes whose classes have their items
         self.taken_names = set()
+        self.pinned_names = set()
         self.events = {}
         self.next_event = int(root.binding("firstEvent", FIRST_TABLE_EVENT))
         self.qualified_locals = root.get("elementFormDefault") == "qualified"
@@ -210,6 +211,8 @@ class _Builder:
         components = [n for n in top_level if n.tag in ("complexType", "group", "element")]
         for node in components:
             self.taken_names.add(f"c_{node.require('name')}")
+        for node in components:
+            self.reserve_pinned_names(node)
         for node in components:
             schema.classes.append(self.top_level_class(node))
         if schema.root_file is None:
@@ -321,11 +324,14 @@ class _Builder:
         if id(node) in self.filled:
             return cls
         self.filled.add(id(node))
-        choice = self.single(node, "choice", "sequence", "all")
-        if not choice.is_xs("choice"):
-            raise choice.error("only model groups that are a choice are supported yet")
-        for option in choice.xs_children("element"):
-            cls.items.append(self.option_item(option, cls))
+        model = self.single(node, "choice", "sequence", "all")
+        if model.is_xs("all"):
+            raise model.error("model groups that are xs:all are not supported yet")
+        cls.content = model.tag
+        if model.is_xs("choice"):
+            self.options(model, cls)
+        else:
+            self.particles(model, cls)
         return cls
 
     def complex_class(self, node, cpp_name, schema_name, kind, outer, file_stem):
@@ -373,21 +379,50 @@ class _Builder:
         cls.content = node.tag
         cls.content_optional = node.get("minOccurs", "1") == "0"
         if node.tag == "choice":
-            for option in node.xs_children("element"):
-                cls.items.append(self.option_item(option, cls))
+            self.options(node, cls)
             return
-        for particle in node.xs_children():
-            if particle.tag == "element":
-                cls.items.append(self.element_item(particle, cls))
-            elif particle.tag == "group":
-                cls.items.append(self.group_item(particle))
-            elif particle.tag != "annotation":
-                raise particle.error(f"xs:{particle.tag} inside xs:{node.tag} is not supported yet")
+        self.particles(node, cls)
         if node.tag == "all":
             for item in cls.items:
                 if item.form != "element" or item.occurs == "list":
                     raise node.error(f"'{item.name}': xs:all holds single elements only")
                 item.form = "all"
+
+    def particles(self, node, cls):
+        """The items of a sequence or xs:all: elements, model-group references and choices."""
+        for particle in node.xs_children():
+            if particle.tag == "element":
+                cls.items.append(self.element_item(particle, cls))
+            elif particle.tag == "group":
+                cls.items.append(self.group_item(particle))
+            elif particle.tag == "choice" and node.tag == "sequence":
+                cls.items.append(self.choice_item(particle, cls))
+            elif particle.tag != "annotation":
+                raise particle.error(f"xs:{particle.tag} inside xs:{node.tag} is not supported yet")
+
+    def options(self, node, cls):
+        for option in node.xs_children():
+            if option.tag == "element":
+                cls.items.append(self.option_item(option, cls))
+            elif option.tag != "annotation":
+                raise option.error(f"xs:{option.tag} as a choice option is not supported yet")
+        # An option that may be absent lets the whole choice be absent.
+        if any(item.min_occurs == 0 for item in cls.items):
+            cls.content_optional = True
+
+    def choice_item(self, node, owner):
+        """A choice inside a sequence: an item holding a nested model-group class, named after
+        b:name (default "choice"), whose options are parsed and written in the owner's content."""
+        name = node.binding("name", "choice")
+        group = BoundClass(self.nested_name(name, node), name, "group", "choice", outer=owner,
+                           file_stem=owner_file(owner), line=node.line)
+        self.options(node, group)
+        owner.nested.append(group)
+        item = Item(name, "group", "required", cls=group, line=node.line)
+        self.occurs(node, item)
+        if group.content_optional and item.occurs == "required":
+            item.occurs, item.min_occurs = "optional", 0
+        return item
 
     def occurs(self, node, item):
         low = node.get("minOccurs", "1")
@@ -428,6 +463,8 @@ class _Builder:
         item = Item(ref, "group", "required",
                     cls=self.shell(self.groups[ref], ref, "group", "choice"), line=node.line)
         self.occurs(node, item)
+        if item.occurs == "list" and not self.groups[ref].xs_children("choice"):
+            raise node.error(f"lists of the sequence group '{ref}' are not supported yet")
         return item
 
     def element_item(self, node, owner):
@@ -448,8 +485,8 @@ class _Builder:
 
     def option_item(self, node, owner):
         item = self.element_item(node, owner)
-        if item.occurs != "required":
-            raise node.error("choice options with their own occurrence are not supported yet")
+        if item.occurs == "list":
+            raise node.error("choice options with a maxOccurs above 1 are not supported yet")
         item.form = "option"
         return item
 
@@ -483,10 +520,26 @@ class _Builder:
             return
         self.simple_value(node, item, type_name)
 
+    def reserve_pinned_names(self, node):
+        """Names pinned with b:className are kept out of the _2, _3 numbering."""
+        pinned = node.binding("className")
+        if pinned is not None:
+            if not re.fullmatch(r"c_\w+", pinned, flags=re.ASCII):
+                raise node.error(f"b:className '{pinned}' is not a class name c_...")
+            if pinned in self.pinned_names or pinned in self.taken_names:
+                raise node.error(f"b:className '{pinned}' is taken")
+            self.pinned_names.add(pinned)
+        for child in node.children:
+            self.reserve_pinned_names(child)
+
     def nested_name(self, name, node):
+        """c_<name>, with _2, _3 ... after names taken, unless b:className pins the name."""
+        pinned = node.binding("className")
+        if pinned is not None:
+            return pinned
         base = f"c_{name}"
         candidate, suffix = base, 2
-        while candidate in self.taken_names:
+        while candidate in self.taken_names or candidate in self.pinned_names:
             candidate, suffix = f"{base}_{suffix}", suffix + 1
         self.taken_names.add(candidate)
         return candidate

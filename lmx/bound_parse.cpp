@@ -123,6 +123,10 @@ elmx_error c_element_parse::sequence_content() {
             // A strict sequence stops at the first element that is not its item; the end check
             // reports it.
             if (!is_lenient()) return ELMX_OK;
+            if (m_steps.is_required_list_empty() &&
+                (error = report(m_reader, ELMX_MANDATORY_ELEMENT_MISSING, m_info.schema_name,
+                                site(11))) != ELMX_OK)
+                return error;
             if ((error = skip_child()) != ELMX_OK) return error;
         }
         if ((error = next_event()) != ELMX_OK) return error;
