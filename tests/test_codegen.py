@@ -45,6 +45,15 @@ CASES = [
      8, "already the code of 'a'"),
     ('  <xs:include schemaLocation="missing.xsd"/>\n  <xs:element name="doc" type="xs:string"/>\n',
      5, "cannot include"),
+    ('  <xs:complexType name="T">\n    <xs:sequence>\n'
+     '      <xs:element name="a" b:className="c_x">\n        <xs:complexType/>\n      </xs:element>\n'
+     '      <xs:element name="b" b:className="c_x">\n        <xs:complexType/>\n      </xs:element>\n'
+     '    </xs:sequence>\n  </xs:complexType>\n  <xs:element name="doc" type="T"/>\n',
+     10, "'c_x' is taken"),
+    ('  <xs:complexType name="T">\n    <xs:choice>\n'
+     '      <xs:element name="a" type="xs:int" maxOccurs="2"/>\n'
+     '    </xs:choice>\n  </xs:complexType>\n  <xs:element name="doc" type="T"/>\n',
+     7, "maxOccurs above 1"),
 ]
 
 
