@@ -151,6 +151,31 @@ def check_same_text_everywhere():
     return []
 
 
+def check_single_file_cycles():
+    """The classes of the cycles schema in one file come in an order that compiles."""
+    compiler = shutil.which("c++")
+    if compiler is None:
+        return []
+    schemas = os.path.join(os.path.dirname(os.path.abspath(__file__)), "schemas")
+    with tempfile.TemporaryDirectory() as directory:
+        for name in ("cycles.xsd", "cycles-menus.xsd"):
+            text = open(os.path.join(schemas, name)).read()
+            text = text.replace('b:file="cycles"', 'b:file="cycles" b:layout="single"')
+            with open(os.path.join(directory, name), "w") as out:
+                out.write(text)
+        output = os.path.join(directory, "Generated")
+        result = generate([os.path.join(directory, "cycles.xsd"), output])
+        if result.returncode != 0:
+            return [f"single-file cycles: {result.stderr}"]
+        root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
+        check = subprocess.run([compiler, "-std=c++17", "-fsyntax-only", f"-I{root}",
+                                f"-I{directory}", os.path.join(output, "cycles.cpp")],
+                               capture_output=True, text=True)
+        if check.returncode != 0:
+            return [f"single-file cycles do not compile: {check.stderr[:2000]}"]
+    return []
+
+
 def check_build_dependencies(build):
     """In a Ninja build, an included schema file is an input of the generation and of the
     configuration, so changing it regenerates and adding a type reconfigures."""
@@ -167,7 +192,7 @@ def check_build_dependencies(build):
 
 
 def main():
-    failures = check_includes() + check_same_text_everywhere()
+    failures = check_includes() + check_same_text_everywhere() + check_single_file_cycles()
     if len(sys.argv) > 1:
         failures += check_build_dependencies(sys.argv[1])
     for failure in failures:
