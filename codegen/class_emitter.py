@@ -48,8 +48,7 @@ def lifecycle_definitions(qualified, name):
         $q$& $q$::operator=(const $name$& other) = default;
         $q$& $q$::operator=($name$&& other) = default;
         $q$::~$name$() = default;
-
-        """, q=qualified, name=name)
+        """, q=qualified, name=name) + "\n"
 
 
 def document_declarations(name):

@@ -737,6 +737,96 @@ class ComplexOptionEmitter(OptionEmitter, _ComplexAccessorsMixin):
             """)
 
 
+class ListOptionEmitter(OptionEmitter):
+    """An option of a model group with maxOccurs above 1: the choice's slot holds a list, and
+    each element of the option that the group is handed appends to it."""
+
+    def __init__(self, item, owner, schema):
+        super().__init__(item, owner, schema)
+        self.v["list"] = f"m_choice.select<chosen_{item.name}>()"
+        self.v["clist"] = f"m_choice.get<chosen_{item.name}>()"
+        self.v["max"] = "" if item.max_occurs is None else f", {item.max_occurs}"
+        self.v["E"] = item.value.cpp if item.value is not None else item.cls.qualified
+
+    def slot_type(self):
+        return self.r("lmx::ct_owned_list<$E$>")
+
+    def declarations(self):
+        if self.item.value is not None:
+            return self.r("""
+                unsigned int size_$X$() const;
+                const $E$& get_$X$(unsigned int index) const;
+                lmx::elmx_error append_$X$(const $E$& value);
+                void clear_$X$();
+                """)
+        return self.r("""
+            unsigned int size_$X$() const;
+            $E$& get_$X$(unsigned int index);
+            const $E$& get_$X$(unsigned int index) const;
+            lmx::elmx_error append_$X$();
+            $E$& back_$X$();
+            void clear_$X$();
+            """)
+
+    def definitions(self):
+        text = self.r("""
+            unsigned int $cls$::size_$X$() const {
+                return $clist$.size();
+            }
+
+            const $E$& $cls$::get_$X$(unsigned int index) const {
+                return $clist$.at(index);
+            }
+
+            void $cls$::clear_$X$() {
+                $list$.clear();
+            }
+
+            """)
+        if self.item.value is not None:
+            return text + self.r("""
+                lmx::elmx_error $cls$::append_$X$(const $E$& value) {
+                    return $list$.append(value$max$);
+                }
+                """)
+        return text + self.r("""
+            $E$& $cls$::get_$X$(unsigned int index) {
+                return $list$.grow_to(index);
+            }
+
+            lmx::elmx_error $cls$::append_$X$() {
+                return $list$.append($E$()$max$);
+            }
+
+            $E$& $cls$::back_$X$() {
+                return $list$.back();
+            }
+            """)
+
+    def parse(self):
+        if self.item.value is not None:
+            return self.r("""
+                *error = lmx::read_element(reader, *name, $rules$, $site$, &$list$.append_default());
+                break;
+                """, rules=self.rules())
+        return self.r("""
+            *error = $list$.append_default().unmarshal(reader, *name);
+            break;
+            """)
+
+    def write(self):
+        if self.item.value is not None:
+            return self.r("""
+                case $option$:
+                    lmx::write_simple_list(writer, "$X$", $clist$);
+                    return lmx::ELMX_OK;
+                """)
+        return self.r("""
+            case $option$:
+                return lmx::write_list(writer, "$X$", $clist$);
+            """)
+
+
 class EmptyOptionEmitter(OptionEmitter):
     """An empty-element option: chosen or not, with no value."""
 
@@ -772,6 +862,12 @@ def select_emitter(item, owner, schema):
     """The emitter of the item's cell of the grid; the one place where item kinds are told apart."""
     value_kind = item.value.kind if item.value is not None else None
     if item.form == "option":
+        if item.occurs == "list" and value_kind not in ("empty", "raw"):
+            return ListOptionEmitter(item, owner, schema)
+        if item.occurs == "list":
+            raise SchemaError(schema.file_name, item.line,
+                              f"option '{item.name}': a list of empty or raw elements is not "
+                              "supported yet")
         if value_kind == "empty":
             return EmptyOptionEmitter(item, owner, schema)
         if value_kind is not None:

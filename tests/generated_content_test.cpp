@@ -122,6 +122,28 @@ TEST(GeneratedContent, ChoiceMayBeAbsentAndChangesOption) {
               "</Card>\n");
 }
 
+TEST(GeneratedContent, RepeatedOptionGathersConsecutiveElements) {
+    const std::string text =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<Card>\n"
+        "\t<Name>n</Name>\n"
+        "\t<Step>a</Step>\n"
+        "\t<Step>b</Step>\n"
+        "\t<Tag>t</Tag>\n"
+        "</Card>\n";
+    c_Card card;
+    ASSERT_EQ(load(text, &card).error, lmx::ELMX_OK);
+    ASSERT_EQ(card.get_Action().getchosen(), c_CardType::c_Action::chosen_Step);
+    ASSERT_EQ(card.get_Action().size_Step(), 2u);
+    EXPECT_EQ(card.get_Action().get_Step(1), L"b");
+    EXPECT_EQ(saved(card), text);
+
+    EXPECT_EQ(card.get_Action().append_Step(L"c"), lmx::ELMX_OK);
+    EXPECT_EQ(card.get_Action().append_Step(L"d"), lmx::ELMX_MAX_OCCURS_EXCEEDED);
+    card.get_Action().set_Close();
+    EXPECT_EQ(card.get_Action().size_Step(), 0u);  // another option is chosen
+}
+
 TEST(GeneratedContent, LenientSequenceReportsAnEmptyRequiredListAtAnUnknownElement) {
     // Unknown elements are skipped once a Tag is there; before, the type's name is reported.
     EXPECT_EQ(load("<Card><Name>n</Name><Tag>t</Tag><Extra/></Card>").error, lmx::ELMX_OK);

@@ -53,7 +53,7 @@ CASES = [
     ('  <xs:complexType name="T">\n    <xs:choice>\n'
      '      <xs:element name="a" type="xs:int" maxOccurs="2"/>\n'
      '    </xs:choice>\n  </xs:complexType>\n  <xs:element name="doc" type="T"/>\n',
-     7, "maxOccurs above 1"),
+     7, "in model groups and in choices inside sequences only"),
 ]
 
 
