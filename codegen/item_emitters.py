@@ -1,8 +1,10 @@
 """One emitter per (cardinality x kind) cell of the item grid.
 
-Each emitter prints, for one item of one class: its storage, its accessor declarations and
-definitions, its share of init, swap and is_occurs_ok, the step that parses it and the statement
-that writes it. select_emitter() is the one place where the cell is chosen.
+Each emitter prints, for one item of one class: its storage with its initial value, its
+accessors (defined in the class when they touch only the class's own members, in the source file
+when they need another class complete), its share of is_occurs_ok, the step that parses it and the
+statement that writes it. The special members come from the storage. select_emitter() is the one
+place where the cell is chosen.
 """
 
 from templates import COLUMN_LIMIT, render, indent
