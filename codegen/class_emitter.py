@@ -2,8 +2,8 @@
 definitions for the source file. One emitter per content model, chosen in emitter_for(); the
 item-specific text comes from the item emitters."""
 
-from item_emitters import call_site, file_constant, select_emitter
-from templates import render, indent, join
+from item_emitters import call_site, class_body_indent, file_constant, select_emitter
+from templates import member_function, render, indent, join
 
 
 def _param(declaration, name, used):
@@ -164,13 +164,20 @@ class ClassEmitter:
     def r(self, template, **extra):
         return render(template, **{**self.v, **extra})
 
+    def inline(self, signature, *statements, **extra):
+        """A member function defined in the class body: one that reads only the class's own
+        members, which need no other class complete."""
+        return member_function(self.r(signature, **extra).strip(),
+                               [self.r(statement, **extra).strip() for statement in statements],
+                               class_body_indent(self.cls))
+
     # The header.
     def declaration(self):
         nested = "".join(n.declaration() + "\n" for n in self.nested)
         return self.r("""
             class $name$ {
             public:
-            $nested$$model_api$$lifecycle$    bool is_occurs_ok() const;
+            $nested$$model_api$$lifecycle$$occurs$
 
             $accessors$
             $entry_points$$protected$
@@ -184,6 +191,9 @@ class ClassEmitter:
             """, nested=indent(nested), model_api=indent(self.model_api()),
                       lifecycle=indent(lifecycle_declarations(self.cls.cpp_name,
                                                               self.document_constructors())),
+                      occurs=indent(self.inline("bool is_occurs_ok() const",
+                                                "return $tests$;",
+                                                tests=self.occurs_tests())).rstrip("\n"),
                       accessors=indent(join(e.declarations() for e in self.everything)),
                       entry_points=indent(self.entry_points()), protected=self.protected(),
                       private=indent(self.private_declarations()),
@@ -237,19 +247,15 @@ class ClassEmitter:
     def definitions(self):
         text = "".join(n.definitions() for n in self.nested)
         text += lifecycle_definitions(self.cls.qualified, self.cls.cpp_name)
-        occurs = [e.occurs().strip() for e in self.everything if e.occurs()]
-        occurs += self.model_occurs()
-        text += self.r("""
-            bool $q$::is_occurs_ok() const {
-                return $occurs$;
-            }
-
-            """, occurs=" && ".join(occurs) or "true")
         for emitter in self.everything:
             accessors = emitter.definitions()
             if accessors:
                 text += accessors + "\n"
         return text + self.model_definitions()
+
+    def occurs_tests(self):
+        tests = [e.occurs().strip() for e in self.everything if e.occurs()] + self.model_occurs()
+        return " && ".join(tests) or "true"
 
     def model_occurs(self):
         return []
@@ -273,8 +279,9 @@ class _ChoiceParts:
             $enumerators$    chosen_none
             };
 
-            elmx_chosen getchosen() const;
-            """, enumerators=indent(enumerators))
+            """, enumerators=indent(enumerators)) + "\n"
+        text += self.inline("elmx_chosen getchosen() const",
+                            "return static_cast<elmx_chosen>(m_choice.chosen());")
         if self.optional:
             text += "void no_choice_set();\n"
         return text + "\n"
@@ -290,12 +297,7 @@ class _ChoiceParts:
         return [] if self.optional else ["!m_choice.is_none()"]
 
     def choice_definitions(self):
-        text = self.r("""
-            $q$::elmx_chosen $q$::getchosen() const {
-                return static_cast<elmx_chosen>(m_choice.chosen());
-            }
-
-            """)
+        text = ""
         if self.optional:
             text += self.r("""
                 void $q$::no_choice_set() {
@@ -501,18 +503,10 @@ class SequenceEmitter(ElementClassEmitter):
                 if i.occurs == "list" and i.min_occurs > 0 and i.form == "element"]
 
     def private_declarations(self):
-        return "bool is_required_list_empty() const;\n" if self.required_lists() else ""
-
-    def model_definitions(self):
-        text = super().model_definitions()
-        if self.required_lists():
-            text += self.r("""
-                bool $q$::is_required_list_empty() const {
-                    return $lists$;
-                }
-
-                """, lists=" || ".join(self.required_lists()))
-        return text
+        if not self.required_lists():
+            return ""
+        return self.inline("bool is_required_list_empty() const", "return $lists$;",
+                           lists=" || ".join(self.required_lists()))
 
 
 class AllEmitter(ElementClassEmitter):
@@ -526,11 +520,12 @@ class AllEmitter(ElementClassEmitter):
             enum elmx_all {
             $enumerators$};
 
-            elmx_all getorder(unsigned int position) const;
-            unsigned int getorder(elmx_all item) const;
-            unsigned int sizeorder() const;
-
-            """, enumerators=indent(enumerators))
+            """, enumerators=indent(enumerators)) + "\n" + (
+            self.inline("elmx_all getorder(unsigned int position) const",
+                        "return m_order.at(position);")
+            + self.inline("unsigned int getorder(elmx_all item) const",
+                          "return m_order.position_of(item);")
+            + self.inline("unsigned int sizeorder() const", "return m_order.size();") + "\n")
 
     def model_members(self):
         return f"lmx::ct_order_record<elmx_all, {len(self.items)}> m_order;\n"
@@ -539,32 +534,11 @@ class AllEmitter(ElementClassEmitter):
         return any(i.untested for i in self.cls.items)
 
     def private_declarations(self):
-        return "bool is_all_complete() const;\n" if self.untested() else ""
-
-    def model_definitions(self):
-        text = self.r("""
-            $q$::elmx_all $q$::getorder(unsigned int position) const {
-                return m_order.at(position);
-            }
-
-            unsigned int $q$::getorder(elmx_all item) const {
-                return m_order.position_of(item);
-            }
-
-            unsigned int $q$::sizeorder() const {
-                return m_order.size();
-            }
-
-            """)
-        if self.untested():
-            complete = [e.complete() for e in self.items if e.complete()]
-            text += self.r("""
-                bool $q$::is_all_complete() const {
-                    return $all$;
-                }
-
-                """, all=" && ".join(complete))
-        return text + super().model_definitions()
+        if not self.untested():
+            return ""
+        complete = [e.complete() for e in self.items if e.complete()]
+        return self.inline("bool is_all_complete() const", "return $all$;",
+                           all=" && ".join(complete))
 
     def content_write(self):
         writes = join(e.write() for e in self.items)
@@ -602,16 +576,13 @@ class ChoiceEmitter(_ChoiceParts, ElementClassEmitter):
     def private_declarations(self):
         if not self.skippable:
             return ""
-        return "bool is_choice_made() const;\nvoid mark_choice_skipped();\n"
+        return (self.inline("bool is_choice_made() const", "return !m_choice.is_none();")
+                + "void mark_choice_skipped();\n")
 
     def model_definitions(self):
         text = self.choice_definitions()
         if self.skippable:
             text += self.r("""
-                bool $q$::is_choice_made() const {
-                    return !m_choice.is_none();
-                }
-
                 void $q$::mark_choice_skipped() {
                     m_choice.select<chosen_skipped>();
                 }

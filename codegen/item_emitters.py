@@ -7,7 +7,7 @@ statement that writes it. The special members come from the storage. select_emit
 place where the cell is chosen.
 """
 
-from templates import COLUMN_LIMIT, render, indent
+from templates import member_function, render, indent
 from xsd_reader import SchemaError
 
 
@@ -34,13 +34,9 @@ class ItemEmitter:
 
     def inline(self, signature, *statements, **extra):
         """A member function defined in the class body, on one line when it fits there."""
-        signature = self.r(signature, **extra).strip()
-        statements = [self.r(statement, **extra).strip() for statement in statements]
-        one_line = f"{signature} {{ {' '.join(statements)} }}"
-        if class_body_indent(self.owner) + len(one_line) <= COLUMN_LIMIT:
-            return one_line + "\n"
-        body = "".join(f"    {statement}\n" for statement in statements)
-        return f"{signature} {{\n{body}}}\n"
+        return member_function(self.r(signature, **extra).strip(),
+                               [self.r(statement, **extra).strip() for statement in statements],
+                               class_body_indent(self.owner))
 
     # Storage and lifecycle.
     def members(self):

@@ -29,3 +29,13 @@ def indent(text, levels=1):
 
 def join(parts):
     return "".join(part for part in parts if part)
+
+
+def member_function(signature, statements, indent_width):
+    """A member function defined in a class body indented by indent_width, on one line when it
+    fits there."""
+    one_line = f"{signature} {{ {' '.join(statements)} }}"
+    if indent_width + len(one_line) <= COLUMN_LIMIT:
+        return one_line + "\n"
+    body = "".join(f"    {statement}\n" for statement in statements)
+    return f"{signature} {{\n{body}}}\n"
