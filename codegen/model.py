@@ -629,12 +629,22 @@ def owner_file(cls):
 def assign_files(schema):
     """The file of each top-level class: the schema's own file for a single-file layout and for
     the root choice, <prefix>-<Type> otherwise."""
+    files, names = {f"{schema.file_prefix}-fwd"}, set()
     for top in schema.classes:
         if schema.single_file or top.kind == "root":
             top.file, stem = schema.file_prefix, schema.file_prefix
         else:
             top.file, stem = f"{schema.file_prefix}-{top.file_stem}", top.file_stem
         top.file_id = re.sub(r"\W", "_", stem, flags=re.ASCII)
+        if schema.single_file:
+            continue
+        # Files, and the file-level names inside them, must differ for a unity build.
+        for key, taken in ((top.file, files), (top.file_id, names)):
+            if key in taken:
+                raise SchemaError(schema.file_name, top.line,
+                                  f"'{top.schema_name}' would share the file or file-level names "
+                                  f"of another class ({key})")
+            taken.add(key)
 
 
 def decide_storage(schema):

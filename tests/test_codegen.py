@@ -54,6 +54,8 @@ CASES = [
      '      <xs:element name="a" type="xs:int" maxOccurs="2"/>\n'
      '    </xs:choice>\n  </xs:complexType>\n  <xs:element name="doc" type="T"/>\n',
      7, "in model groups and in choices inside sequences only"),
+    ('  <xs:complexType name="doc"/>\n  <xs:element name="doc" type="doc"/>\n',
+     6, "would share the file"),
 ]
 
 
