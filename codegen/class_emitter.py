@@ -574,10 +574,16 @@ class ChoiceEmitter(_ChoiceParts, ElementClassEmitter):
         return "false" if self.cls.content_optional or self.cls.empty_allowed else "true"
 
     def private_declarations(self):
-        if not self.skippable:
-            return ""
-        return (self.inline("bool is_choice_made() const", "return !m_choice.is_none();")
-                + "void mark_choice_skipped();\n")
+        text = ""
+        if self.skippable:
+            text += (self.inline("bool is_choice_made() const", "return !m_choice.is_none();")
+                     + "void mark_choice_skipped();\n")
+        lists = [f"getchosen() == chosen_{e.item.name}" for e in self.items
+                 if e.item.occurs == "list"]
+        if lists:
+            text += self.inline("bool is_choice_open() const", "return $lists$;",
+                                lists=" || ".join(lists))
+        return text
 
     def model_definitions(self):
         text = self.choice_definitions()

@@ -485,11 +485,6 @@ class _Builder:
 
     def option_item(self, node, owner):
         item = self.element_item(node, owner)
-        # The referring class hands a model group each element in turn, so consecutive elements
-        # of one option can gather in a list; an element's own choice reads one element.
-        if item.occurs == "list" and owner.kind != "group":
-            raise node.error("choice options with a maxOccurs above 1 are supported in model "
-                             "groups and in choices inside sequences only")
         item.form = "option"
         return item
 

@@ -155,7 +155,17 @@ elmx_error c_element_parse::choice_content() {
     elmx_error error = ELMX_OK;
     const bool unknown = m_steps.body(m_reader, &m_child, &error);
     if (error != ELMX_OK) return error;
-    if (!unknown && (error = next_event()) != ELMX_OK) return error;
+    if (!unknown) {
+        // A chosen list option takes the elements of its name that follow, one per turn.
+        const std::string option = m_child;
+        if ((error = next_event()) != ELMX_OK) return error;
+        while (m_steps.is_choice_open() && m_reader.is_current_event_tokenisable() &&
+               m_child == option) {
+            m_steps.body(m_reader, &m_child, &error);
+            if (error != ELMX_OK) return error;
+            if ((error = next_event()) != ELMX_OK) return error;
+        }
+    }
     if (!is_lenient() || m_steps.is_choice_made() || !m_reader.is_current_event_tokenisable())
         return ELMX_OK;
     m_steps.mark_choice_skipped();

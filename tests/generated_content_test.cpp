@@ -144,6 +144,29 @@ TEST(GeneratedContent, RepeatedOptionGathersConsecutiveElements) {
     EXPECT_EQ(card.get_Action().size_Step(), 0u);  // another option is chosen
 }
 
+TEST(GeneratedContent, RepeatedOptionOfAnElementsChoiceTakesTheElementsOfItsName) {
+    const std::string text =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<Card>\n"
+        "\t<Name>n</Name>\n"
+        "\t<Tag>t</Tag>\n"
+        "\t<Music>\n"
+        "\t\t<Song>a</Song>\n"
+        "\t\t<Song>b</Song>\n"
+        "\t</Music>\n"
+        "</Card>\n";
+    c_Card card;
+    ASSERT_EQ(load(text, &card).error, lmx::ELMX_OK);
+    ASSERT_EQ(card.get_Music().getchosen(), c_Playlist::chosen_Song);
+    EXPECT_EQ(card.get_Music().size_Song(), 2u);
+    EXPECT_EQ(saved(card), text);
+
+    const s_load mixed =
+        load("<Card><Name>n</Name><Tag>t</Tag><Music><Song>a</Song><Radio>r</Radio></Music></Card>");
+    EXPECT_EQ(mixed.error, lmx::ELMX_BAD_END_OF_ELEMENT);
+    EXPECT_EQ(mixed.item, "Music");
+}
+
 TEST(GeneratedContent, LenientSequenceReportsAnEmptyRequiredListAtAnUnknownElement) {
     // Unknown elements are skipped once a Tag is there; before, the type's name is reported.
     EXPECT_EQ(load("<Card><Name>n</Name><Tag>t</Tag><Extra/></Card>").error, lmx::ELMX_OK);

@@ -50,10 +50,6 @@ CASES = [
      '      <xs:element name="b" b:className="c_x">\n        <xs:complexType/>\n      </xs:element>\n'
      '    </xs:sequence>\n  </xs:complexType>\n  <xs:element name="doc" type="T"/>\n',
      10, "'c_x' is taken"),
-    ('  <xs:complexType name="T">\n    <xs:choice>\n'
-     '      <xs:element name="a" type="xs:int" maxOccurs="2"/>\n'
-     '    </xs:choice>\n  </xs:complexType>\n  <xs:element name="doc" type="T"/>\n',
-     7, "in model groups and in choices inside sequences only"),
     ('  <xs:complexType name="doc"/>\n  <xs:element name="doc" type="doc"/>\n',
      6, "would share the file"),
 ]
