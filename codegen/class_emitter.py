@@ -3,7 +3,7 @@ definitions for the source file. One emitter per content model, chosen in emitte
 item-specific text comes from the item emitters."""
 
 from item_emitters import call_site, class_body_indent, file_constant, select_emitter
-from templates import member_function, render, indent, join
+from templates import Printer, render, indent, join
 
 
 def _param(declaration, name, used):
@@ -144,7 +144,7 @@ def _group_entry_points():
         """)
 
 
-class ClassEmitter:
+class ClassEmitter(Printer):
     """What every class with items prints: storage, accessors, special members, is_occurs_ok,
     event-code constants and name tables. Subclasses add their content model's parts."""
 
@@ -161,15 +161,8 @@ class ClassEmitter:
         for emitter in self.everything:
             emitter.event_code = f"k_{cls.flat_name}_{emitter.item.name}_event"
 
-    def r(self, template, **extra):
-        return render(template, **{**self.v, **extra})
-
-    def inline(self, signature, *statements, **extra):
-        """A member function defined in the class body: one that reads only the class's own
-        members, which need no other class complete."""
-        return member_function(self.r(signature, **extra).strip(),
-                               [self.r(statement, **extra).strip() for statement in statements],
-                               class_body_indent(self.cls))
+    def body_indent(self):
+        return class_body_indent(self.cls)
 
     # The header.
     def declaration(self):
@@ -745,7 +738,7 @@ class RootEmitter(GroupEmitter):
             """)
 
 
-class DocumentElementEmitter:
+class DocumentElementEmitter(Printer):
     """A global element of a named type: the type's class with the document-root entry points."""
 
     def __init__(self, cls, schema):
@@ -755,9 +748,6 @@ class DocumentElementEmitter:
         self.v = {"name": cls.cpp_name, "base": cls.base.qualified, "element": cls.element_name,
                   "ns_id": schema.ns_id, "write": f"write_{cls.element_name}",
                   "site": call_site(cls), "ns_map": ns_map_constant(cls)}
-
-    def r(self, template, **extra):
-        return render(template, **{**self.v, **extra})
 
     def declaration(self):
         constructors, document = document_declarations(self.cls.cpp_name)

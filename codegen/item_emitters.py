@@ -7,11 +7,11 @@ statement that writes it. The special members come from the storage. select_emit
 place where the cell is chosen.
 """
 
-from templates import member_function, render, indent
+from templates import Printer, indent
 from xsd_reader import SchemaError
 
 
-class ItemEmitter:
+class ItemEmitter(Printer):
     def __init__(self, item, owner, schema):
         self.item = item
         self.owner = owner
@@ -29,14 +29,8 @@ class ItemEmitter:
         if item.cls is not None:
             self.v["C"] = item.cls.qualified
 
-    def r(self, template, **extra):
-        return render(template, **{**self.v, **extra})
-
-    def inline(self, signature, *statements, **extra):
-        """A member function defined in the class body, on one line when it fits there."""
-        return member_function(self.r(signature, **extra).strip(),
-                               [self.r(statement, **extra).strip() for statement in statements],
-                               class_body_indent(self.owner))
+    def body_indent(self):
+        return class_body_indent(self.owner)
 
     # Storage and lifecycle.
     def members(self):

@@ -39,3 +39,16 @@ def member_function(signature, statements, indent_width):
         return one_line + "\n"
     body = "".join(f"    {statement}\n" for statement in statements)
     return f"{signature} {{\n{body}}}\n"
+
+
+class Printer:
+    """An emitter's printing: templates with its variables (self.v), and member functions
+    defined in the body of the class it prints into (self.body_indent())."""
+
+    def r(self, template, **extra):
+        return render(template, **{**self.v, **extra})
+
+    def inline(self, signature, *statements, **extra):
+        return member_function(self.r(signature, **extra).strip(),
+                               [self.r(statement, **extra).strip() for statement in statements],
+                               self.body_indent())
