@@ -1,15 +1,9 @@
 """Prints one bound class: its declaration for the header, and its name tables and member
-definitions for the source file. Item-specific text comes from the item emitters."""
+definitions for the source file. One emitter per content model, chosen in emitter_for(); the
+item-specific text comes from the item emitters."""
 
-from item_emitters import select_emitter
-from templates import render, indent, join
-
-_CONTENT = {
-    "sequence": "ELMX_CONTENT_SEQUENCE",
-    "all": "ELMX_CONTENT_ALL",
-    "choice": "ELMX_CONTENT_CHOICE",
-    "simple": "ELMX_CONTENT_SIMPLE",
-}
+from item_emitters import call_site, class_body_indent, file_constant, select_emitter
+from templates import Printer, render, indent, join
 
 
 def _param(declaration, name, used):
@@ -17,11 +11,44 @@ def _param(declaration, name, used):
 
 
 def _cases(emitters, method):
-    text = ""
-    for emitter in emitters:
-        body = getattr(emitter, method)()
-        text += f"case {emitter.item.event}: {{\n{indent(body)}}}\n"
-    return text
+    return "".join(f"case {e.event_code}:\n{indent(getattr(e, method)())}" for e in emitters)
+
+
+def _table_rows(emitters):
+    rows = "".join(f'{{{e.item.ns_id}, "{e.item.name}", {len(e.item.name.encode())}, '
+                   f'{e.event_code}}},\n' for e in emitters)
+    return rows + "{0, nullptr, 0, 1},\n"
+
+
+def ns_map_constant(cls):
+    return f"k_{cls.top.file_id}_ns_map"
+
+
+def lifecycle_declarations(name, constructors="", destructor="virtual ~$name$();"):
+    """The special members, defined in the source file where every member's class is complete;
+    swap and reset through them."""
+    return render("""
+        $name$();
+        $constructors$$name$(const $name$& other);
+        $name$($name$&& other);
+        $name$& operator=(const $name$& other);
+        $name$& operator=($name$&& other);
+        $destructor$
+        void swap($name$& other) { std::swap(*this, other); }
+        void reset() { *this = $name$(); }
+        """, name=name, constructors=constructors,
+                  destructor=destructor.replace("$name$", name))
+
+
+def lifecycle_definitions(qualified, name):
+    return render("""
+        $q$::$name$() = default;
+        $q$::$name$(const $name$& other) = default;
+        $q$::$name$($name$&& other) = default;
+        $q$& $q$::operator=(const $name$& other) = default;
+        $q$& $q$::operator=($name$&& other) = default;
+        $q$::~$name$() = default;
+        """, q=qualified, name=name) + "\n"
 
 
 def document_declarations(name):
@@ -46,17 +73,14 @@ def document_declarations(name):
 def document_definitions(name, write_function):
     return render("""
         $name$::$name$(const char* const file_name, lmx::elmx_error* error) {
-            *error = lmx::ELMX_UNDEFINED_ERROR;
             *error = unmarshal(file_name);
         }
 
         $name$::$name$(const char* buffer, unsigned int length, lmx::elmx_error* error) {
-            *error = lmx::ELMX_UNDEFINED_ERROR;
             *error = unmarshal(buffer, length);
         }
 
         $name$::$name$(const std::string& text, lmx::elmx_error* error) {
-            *error = lmx::ELMX_UNDEFINED_ERROR;
             *error = unmarshal(text);
         }
 
@@ -99,114 +123,54 @@ def document_writer(name, write_function, statement):
         """, name=name, write=write_function, statement=statement)
 
 
-def _table_rows(items):
-    rows = "".join(f'{{{item.ns_id}, "{item.name}", {len(item.name.encode())}, {item.event}}},\n'
-                   for item in items)
-    return rows + "{0, nullptr, 0, 1},\n"
+def _sequence_write(emitter):
+    """marshal_child_elements of a sequence: every item in schema order."""
+    writes = join(e.write() for e in emitter.items)
+    if "error" in writes:
+        writes = "lmx::elmx_error error = lmx::ELMX_OK;\n" + writes
+    return emitter.r("""
+        lmx::elmx_error $q$::marshal_child_elements($param$) const {
+        $body$    return lmx::ELMX_OK;
+        }
+
+        """, param=_param("lmx::c_xml_writer&", "writer", bool(writes)), body=indent(writes))
 
 
-class ClassEmitter:
+def _group_entry_points():
+    return render("""
+        static bool is_member(lmx::c_xml_reader& reader, const std::string& name);
+        bool unmarshal(lmx::c_xml_reader& reader, std::string* name, lmx::elmx_error* error);
+        lmx::elmx_error marshal_child_elements(lmx::c_xml_writer& writer) const;
+        """)
+
+
+class ClassEmitter(Printer):
+    """What every class with items prints: storage, accessors, special members, is_occurs_ok,
+    event-code constants and name tables. Subclasses add their content model's parts."""
+
     def __init__(self, cls, schema):
         self.cls = cls
         self.schema = schema
         self.attributes = [select_emitter(i, cls, schema) for i in cls.attributes]
         self.items = [select_emitter(i, cls, schema) for i in cls.items]
-        self.elements = [e for e in self.items if e.item.form in ("element", "all")]
-        self.is_all = cls.content == "all"
-        self.groups = [e for e in self.items if e.item.form == "group"]
-        self.nested = [ClassEmitter(n, schema) for n in cls.nested]
-        self.is_group = cls.kind in ("group", "root")
-        self.is_root = cls.kind == "root"
-        self.is_choice = cls.content == "choice"
-        self.is_simple = cls.content == "simple"
-        self.has_no_content = cls.content == "sequence" and not cls.items
-        # A lenient element choice records that it held only unknown children.
-        self.skippable = self.is_choice and not self.is_group and not schema.strict
-        self.choice_optional = self.is_choice and not self.is_group and cls.content_optional
+        self.everything = self.attributes + self.items
+        self.nested = [emitter_for(n, schema) for n in cls.nested]
         self.v = {"name": cls.cpp_name, "q": cls.qualified, "flat": cls.flat_name,
-                  "schema_name": cls.schema_name}
+                  "schema_name": cls.schema_name, "site": call_site(cls),
+                  "file": file_constant(cls), "ns_map": ns_map_constant(cls)}
+        for emitter in self.everything:
+            emitter.event_code = f"k_{cls.flat_name}_{emitter.item.name}_event"
 
-    def r(self, template, **extra):
-        return render(template, **{**self.v, **extra})
+    def body_indent(self):
+        return class_body_indent(self.cls)
 
     # The header.
     def declaration(self):
         nested = "".join(n.declaration() + "\n" for n in self.nested)
-        accessors = join(e.declarations() for e in self.attributes + self.items)
-        members = join(e.members() for e in self.attributes + self.items)
-        choice_api = ""
-        if self.is_choice:
-            enumerators = "".join(f"chosen_{e.item.name},\n" for e in self.items)
-            slots = [e.slot_type() for e in self.items]
-            if self.skippable:
-                enumerators += "chosen_skipped,\n"
-                slots.append("lmx::c_skipped_option")
-            slots.append("lmx::c_no_option")
-            choice_api = render("""
-                enum elmx_chosen {
-                $enumerators$    chosen_none
-                };
-
-                elmx_chosen getchosen() const;
-                """, enumerators=indent(enumerators))
-            if self.choice_optional:
-                choice_api += "void no_choice_set();\n"
-            members += f"lmx::ct_choice<{', '.join(slots)}> m_choice;\n"
-        constructors = ""
-        if self.is_group:
-            entry_points = render("""
-                static bool is_member(lmx::c_xml_reader& reader, const std::string& name);
-                bool unmarshal(lmx::c_xml_reader& reader, std::string* name, lmx::elmx_error* error);
-                lmx::elmx_error marshal_child_elements(lmx::c_xml_writer& writer) const;
-                """)
-            if self.is_root:
-                constructors, document = document_declarations(self.cls.cpp_name)
-                entry_points = document + render("""
-                    lmx::elmx_error marshal(lmx::c_xml_writer& writer, const char* name = nullptr) const;
-                    """) + entry_points
-            protected = ""
-        else:
-            if self.is_all:
-                enumerators = "".join(f"all_{e.item.name},\n" for e in self.items)
-                choice_api = render("""
-                    enum elmx_all {
-                    $enumerators$};
-
-                    elmx_all getorder(unsigned int position) const;
-                    unsigned int getorder(elmx_all item) const;
-                    unsigned int sizeorder() const;
-                    """, enumerators=indent(enumerators))
-                members += f"lmx::ct_order_record<elmx_all, {len(self.items)}> m_order;\n"
-            entry_points = render("""
-                lmx::elmx_error marshal(lmx::c_xml_writer& writer, const char* name) const;
-                lmx::elmx_error unmarshal(lmx::c_xml_reader& reader, const std::string& name);
-                """)
-            if self.cls.kind == "element":
-                entry_points += "lmx::elmx_error unmarshal(lmx::c_xml_reader& reader);\n"
-            protected = """
-                void marshal_attributes(lmx::c_xml_writer& writer) const;
-                lmx::elmx_error marshal_child_elements(lmx::c_xml_writer& writer) const;
-                """
-            if self.attributes:
-                protected += """
-                    bool unmarshal_attributes(lmx::c_xml_reader& reader, const std::string& name,
-                                              lmx::elmx_error* error);
-                    lmx::elmx_error unmarshal_attributes_check(lmx::c_xml_reader& reader);
-                    """
-            protected += """
-                bool unmarshal_body(lmx::c_xml_reader& reader, std::string* name, lmx::elmx_error* error$more$);
-                """.replace("$more$", ", bool has_content" if self.is_simple else "")
-            protected = "\nprotected:\n" + indent(render(protected))
         return self.r("""
             class $name$ {
             public:
-            $nested$$choice_api$    $name$();
-            $constructors$    $name$(const $name$& other);
-                $name$& operator=(const $name$& other);
-                virtual ~$name$();
-                void swap($name$& other);
-                void reset();
-                bool is_occurs_ok() const;
+            $nested$$model_api$$lifecycle$$occurs$
 
             $accessors$
             $entry_points$$protected$
@@ -215,35 +179,43 @@ class ClassEmitter:
                 friend class lmx::ct_bound_parse;
                 template <typename>
                 friend class lmx::ct_bound_write;
-
-                void init();
-                void release();
             $private$
             $members$};
-            """, nested=indent(nested), choice_api=indent(choice_api),
-                      accessors=indent(accessors), entry_points=indent(entry_points),
-                      constructors=indent(constructors),
-                      protected=protected, members=indent(members),
-                      private=indent(self.private_declarations()))
+            """, nested=indent(nested), model_api=indent(self.model_api()),
+                      lifecycle=indent(lifecycle_declarations(self.cls.cpp_name,
+                                                              self.document_constructors())),
+                      occurs=indent(self.inline("bool is_occurs_ok() const",
+                                                "return $tests$;",
+                                                tests=self.occurs_tests())).rstrip("\n"),
+                      accessors=indent(join(e.declarations() for e in self.everything)),
+                      entry_points=indent(self.entry_points()), protected=self.protected(),
+                      private=indent(self.private_declarations()),
+                      members=indent(join(e.members() for e in self.everything)
+                                     + self.model_members()))
 
-    def untested(self):
-        return self.is_all and any(i.untested for i in self.cls.items)
+    def model_api(self):
+        return ""
+
+    def model_members(self):
+        return ""
+
+    def document_constructors(self):
+        return ""
 
     def private_declarations(self):
-        text = "bool is_all_complete() const;\n" if self.untested() else ""
-        if self.skippable:
-            text += "bool is_choice_made() const;\nvoid mark_choice_skipped();\n"
-        return text
+        return ""
 
     # The source file.
     def tables(self):
         text = "".join(n.tables() for n in self.nested)
-        text += "".join(e.enum_table() for e in self.attributes + self.items
-                        if hasattr(e, "enum_table"))
-        if self.is_root:
-            text += document_writer(self.cls.cpp_name, self.write_function(), "marshal(writer)")
+        # An attribute and an element of the same name share their event code.
+        codes = {e.event_code: e.item.event for e in self.everything if e.item.event is not None}
+        text += "".join(f"constexpr int {name} = {code};\n" for name, code in codes.items())
+        if codes:
+            text += "\n"
+        text += "".join(e.enum_table() for e in self.everything if hasattr(e, "enum_table"))
         if self.schema.strict:
-            for emitter in self.attributes + self.items:
+            for emitter in self.everything:
                 item = emitter.item
                 if item.enumeration and item.form != "option":
                     literals = "".join(f'"{literal}", ' for literal in item.enumeration)
@@ -251,198 +223,78 @@ class ClassEmitter:
                         const char* const k_$flat$_$X$_literals[] = {$literals$nullptr};
 
                         """, X=item.name, literals=literals)
+        rules = "".join(e.rules_table() for e in self.everything)
+        if rules:
+            text += rules + "\n"
         if self.attributes:
             text += self.r("""
                 const lmx::s_event_map k_$flat$_attributes[] = {
                 $rows$};
 
-                """, rows=indent(_table_rows([e.item for e in self.attributes])))
-        if self.is_choice or self.elements:
-            suffix = "options" if self.is_group else "elements"
-            items = [e.item for e in (self.items if self.is_choice else self.elements)]
-            text += self.r("""
-                const lmx::s_event_map k_$flat$_$suffix$[] = {
-                $rows$};
+                """, rows=indent(_table_rows(self.attributes)))
+        return text + self.model_tables()
 
-                """, suffix=suffix, rows=indent(_table_rows(items)))
-        if not self.is_group:
-            text += self.r("""
-                const lmx::s_class_parse k_$flat$_parse = {
-                    k_file, __LINE__, "$schema_name$", lmx::$content$, lmx::$mode$, $required$,
-                    $check$};
-
-                """, content=_CONTENT[self.cls.content],
-                          mode="ELMX_PARSE_STRICT" if self.schema.strict else "ELMX_PARSE_LENIENT",
-                          required=self.content_required(), check=self.check_occurs())
-        return text
-
-    def write_function(self):
-        return f"write_{self.cls.flat_name}"
-
-    def content_required(self):
-        if self.cls.content_optional or self.cls.empty_allowed:
-            return "false"
-        if self.is_choice:
-            return "true"
-        return "true" if any(i.min_occurs > 0 for i in self.cls.items
-                             if i.form in ("element", "all")) \
-            else "false"
-
-    def check_occurs(self):
-        if self.schema.strict or self.cls.content != "sequence":
-            return "false"
-        return "true" if any(i.min_occurs > 0 for i in self.cls.items) else "false"
+    def model_tables(self):
+        return ""
 
     def definitions(self):
         text = "".join(n.definitions() for n in self.nested)
-        everything = self.attributes + self.items
-        init = join(e.init() for e in everything)
-        release = join(e.release() for e in everything)
-        swap = join(e.swap() for e in everything)
-        if self.is_choice:
-            release += "m_choice.release();\n"
-            swap += "m_choice.swap(other.m_choice);\n"
-        if self.is_all:
-            swap += "std::swap(m_order, other.m_order);\n"
-        occurs = [e.occurs().strip() for e in everything if e.occurs()]
-        if self.is_choice and not self.choice_optional:
-            occurs.append("!m_choice.is_none()")
-        text += self.r("""
-            $q$::$name$() {
-                init();
-            }
-
-            $q$::$name$(const $name$& other) = default;
-
-            $q$& $q$::operator=(const $name$& other) {
-                $name$ copy(other);
-                swap(copy);
-                return *this;
-            }
-
-            $q$::~$name$() {
-                release();
-            }
-
-            void $q$::swap($swap_param$) {
-            $swap$}
-
-            void $q$::reset() {
-                $name$ fresh;
-                swap(fresh);
-            }
-
-            bool $q$::is_occurs_ok() const {
-                return $occurs$;
-            }
-
-            void $q$::init() {
-            $init$}
-
-            void $q$::release() {
-            $release$}
-
-            """, swap_param=_param(f"{self.cls.cpp_name}&", "other", bool(swap)),
-                       swap=indent(swap), occurs=" && ".join(occurs) or "true",
-                       init=indent(init), release=indent(release))
-        for emitter in everything:
+        text += lifecycle_definitions(self.cls.qualified, self.cls.cpp_name)
+        for emitter in self.everything:
             accessors = emitter.definitions()
             if accessors:
                 text += accessors + "\n"
-        if self.is_all:
-            text += self.order_definitions()
-        if self.is_choice:
-            text += self.choice_definitions()
-        text += self.group_definitions() if self.is_group else self.element_definitions()
-        if self.is_root:
-            text += document_definitions(self.cls.cpp_name, self.write_function()) + self.r("""
-                lmx::elmx_error $q$::unmarshal(lmx::c_xml_reader& reader) {
-                    return lmx::parse_root_document(reader, k_ns_map, {k_file, __LINE__}, *this);
-                }
+        return text + self.model_definitions()
 
-                lmx::elmx_error $q$::marshal(lmx::c_xml_writer& writer, const char*) const {
-                    return marshal_child_elements(writer);
-                }
+    def occurs_tests(self):
+        tests = [e.occurs().strip() for e in self.everything if e.occurs()] + self.model_occurs()
+        return " && ".join(tests) or "true"
 
-                """)
-        if self.cls.kind == "element":
-            text += self.r("""
-                lmx::elmx_error $q$::unmarshal(lmx::c_xml_reader& reader) {
-                    return lmx::parse_document(reader, k_ns_map, $ns_id$, "$element$", {k_file, __LINE__},
-                                               *this);
-                }
+    def model_occurs(self):
+        return []
 
-                """, ns_id=self.schema.ns_id, element=self.cls.element_name)
-        return text
+    def model_definitions(self):
+        return ""
 
-    def order_definitions(self):
-        text = self.r("""
-            $q$::elmx_all $q$::getorder(unsigned int position) const {
-                return m_order.at(position);
-            }
 
-            unsigned int $q$::getorder(elmx_all item) const {
-                return m_order.position_of(item);
-            }
+class _ChoiceParts:
+    """The chosen option's storage and getchosen, shared by element choices and model groups."""
 
-            unsigned int $q$::sizeorder() const {
-                return m_order.size();
-            }
+    skippable = False
+    optional = False
 
-            """)
-        if self.untested():
-            complete = [e.complete() for e in self.items if e.complete()]
-            text += self.r("""
-                bool $q$::is_all_complete() const {
-                    return $all$;
-                }
+    def model_api(self):
+        enumerators = "".join(f"chosen_{e.item.name},\n" for e in self.items)
+        if self.skippable:
+            enumerators += "chosen_skipped,\n"
+        text = render("""
+            enum elmx_chosen {
+            $enumerators$    chosen_none
+            };
 
-                """, all=" && ".join(complete))
-        return text
+            """, enumerators=indent(enumerators)) + "\n"
+        text += self.inline("elmx_chosen getchosen() const",
+                            "return static_cast<elmx_chosen>(m_choice.chosen());")
+        if self.optional:
+            text += "void no_choice_set();\n"
+        return text + "\n"
 
-    def group_definitions(self):
-        cases = "".join(e.write() for e in self.items)
-        parse_cases = "".join(f"case {e.item.event}:\n{indent(e.parse())}" for e in self.items)
-        return self.r("""
-            bool $q$::is_member(lmx::c_xml_reader& reader, const std::string&) {
-                return lmx::is_group_member(reader, k_$flat$_options);
-            }
+    def model_members(self):
+        slots = [e.slot_type() for e in self.items]
+        if self.skippable:
+            slots.append("lmx::c_skipped_option")
+        slots.append("lmx::c_no_option")
+        return f"lmx::ct_choice<{', '.join(slots)}> m_choice;\n"
 
-            bool $q$::unmarshal(lmx::c_xml_reader& reader, std::string* name, lmx::elmx_error* error) {
-                reader.tokenise(k_$flat$_options, lmx::ELXP_ELEMENT_MODE);
-                switch (reader.get_current_event()) {
-            $parse_cases$        default:
-                        *error = lmx::report(reader, lmx::ELMX_UNKNOWN_COMPLEX_CONTENT_ELEMENT, *name,
-                                             {k_file, __LINE__});
-                        break;
-                }
-                return *error == lmx::ELMX_OK;
-            }
-
-            $write$""", parse_cases=indent(parse_cases, 2), write=self.choice_write())
+    def model_occurs(self):
+        return [] if self.optional else ["!m_choice.is_none()"]
 
     def choice_definitions(self):
-        text = self.r("""
-            $q$::elmx_chosen $q$::getchosen() const {
-                return static_cast<elmx_chosen>(m_choice.chosen());
-            }
-
-            """)
-        if self.choice_optional:
+        text = ""
+        if self.optional:
             text += self.r("""
                 void $q$::no_choice_set() {
                     m_choice.release();
-                }
-
-                """)
-        if self.skippable:
-            text += self.r("""
-                bool $q$::is_choice_made() const {
-                    return !m_choice.is_none();
-                }
-
-                void $q$::mark_choice_skipped() {
-                    m_choice.select<chosen_skipped>();
                 }
 
                 """)
@@ -456,180 +308,468 @@ class ClassEmitter:
             lmx::elmx_error $q$::marshal_child_elements(lmx::c_xml_writer& writer) const {
                 switch (getchosen()) {
             $cases$        default:
-                        return lmx::report_no_choice(writer, "$schema_name$", {k_file, __LINE__});
+                        return lmx::report_no_choice(writer, "$schema_name$", $site$);
                 }
             }
 
             """, cases=indent(cases, 2))
 
-    def write_frame(self):
-        if self.is_simple:
-            return "write_bound_simple_content"
-        return "write_bound_attributes" if self.has_no_content else "write_bound_element"
+    def option_cases(self):
+        return "".join(f"case {e.event_code}:\n{indent(e.parse())}" for e in self.items)
 
-    def element_definitions(self):
+
+class ElementClassEmitter(ClassEmitter):
+    """A class whose objects are elements: the element frame, the attribute steps and the content
+    steps that the runtime's element parse calls. The content model's emitter supplies the body
+    step, the writing of the content and the model's settings of the parse."""
+
+    content_model = ""
+    write_frame = "write_bound_element"
+
+    def entry_points(self):
+        text = render("""
+            lmx::elmx_error marshal(lmx::c_xml_writer& writer, const char* name) const;
+            lmx::elmx_error unmarshal(lmx::c_xml_reader& reader, const std::string& name);
+            """)
+        if self.cls.kind == "element":
+            text += "lmx::elmx_error unmarshal(lmx::c_xml_reader& reader);\n"
+        return text
+
+    def protected(self):
+        text = "lmx::elmx_error marshal_child_elements(lmx::c_xml_writer& writer) const;\n"
+        if self.attributes:
+            text += render("""
+                void marshal_attributes(lmx::c_xml_writer& writer) const;
+                bool unmarshal_attributes(lmx::c_xml_reader& reader, const std::string& name,
+                                          lmx::elmx_error* error);
+                """)
+        if self.required_attributes():
+            text += "lmx::elmx_error unmarshal_attributes_check(lmx::c_xml_reader& reader);\n"
+        text += render("""
+            bool unmarshal_body(lmx::c_xml_reader& reader, std::string* name,
+                                lmx::elmx_error* error$more$);
+            """, more=self.body_extra_parameter())
+        return "\nprotected:\n" + indent(text)
+
+    def body_extra_parameter(self):
+        return ""
+
+    def model_tables(self):
+        text = self.element_table()
+        return text + self.r("""
+            const lmx::s_class_parse k_$flat$_parse = {$file$, __LINE__, "$schema_name$", lmx::$content$, lmx::$mode$, $required$, $check$};
+            """, content=self.content_model,
+                             mode="ELMX_PARSE_STRICT" if self.schema.strict else "ELMX_PARSE_LENIENT",
+                             required=self.content_required(), check=self.check_occurs()) + "\n"
+
+    def element_table(self):
+        elements = self.table_items()
+        if not elements:
+            return ""
+        return self.r("""
+            const lmx::s_event_map k_$flat$_elements[] = {
+            $rows$};
+
+            """, rows=indent(_table_rows(elements)))
+
+    def table_items(self):
+        return [e for e in self.items if e.item.form in ("element", "all")]
+
+    def content_required(self):
+        if self.cls.content_optional or self.cls.empty_allowed:
+            return "false"
+        return "true" if any(i.min_occurs > 0 for i in self.cls.items
+                             if i.form in ("element", "all")) else "false"
+
+    def check_occurs(self):
+        return "false"
+
+    def model_definitions(self):
         text = self.r("""
             lmx::elmx_error $q$::marshal(lmx::c_xml_writer& writer, const char* name) const {
-                return lmx::$frame$(writer, name, k_ns_map, *this);
+                return lmx::$frame$(writer, name, $ns_map$, *this);
             }
 
             lmx::elmx_error $q$::unmarshal(lmx::c_xml_reader& reader, const std::string& name) {
                 return lmx::parse_bound_element(reader, name, k_$flat$_parse, *this);
             }
 
-            """, frame=self.write_frame())
-        attribute_writes = join(e.write() for e in self.attributes)
-        text += self.r("""
-            void $q$::marshal_attributes($param$) const {
-            $body$}
-
-            """, param=_param("lmx::c_xml_writer&", "writer", bool(attribute_writes)),
-                       body=indent(attribute_writes))
-        writes = "" if self.is_choice else join(e.write() for e in self.items)
-        if self.is_all and writes:
-            writes = self.r("""
-                return lmx::write_in_order(m_order, [&](elmx_all item) -> lmx::elmx_error {
-                    switch (item) {
-                $cases$    }
-                    return lmx::ELMX_OK;
-                });
-                """, cases=indent(writes))
-        elif "error" in writes:
-            writes = "lmx::elmx_error error = lmx::ELMX_OK;\n" + writes
-        text += self.r("""
-            lmx::elmx_error $q$::marshal_child_elements($param$) const {
-            $body$$tail$}
-
-            """, param=_param("lmx::c_xml_writer&", "writer", bool(writes)), body=indent(writes),
-                       tail="" if self.is_all and writes else "    return lmx::ELMX_OK;\n") \
-            if not self.is_choice else self.choice_write()
+            """, frame=self.write_frame)
         if self.attributes:
-            required = [f"m_{e.item.name}_present" for e in self.attributes
-                        if e.item.occurs == "required"]
-            if required:
-                check = self.r("""
+            text += self.r("""
+                void $q$::marshal_attributes(lmx::c_xml_writer& writer) const {
+                $body$}
+
+                """, body=indent(join(e.write() for e in self.attributes)))
+        text += self.content_write() + self.attribute_steps() + self.body_step()
+        if self.cls.kind == "element":
+            text += self.r("""
+                lmx::elmx_error $q$::unmarshal(lmx::c_xml_reader& reader) {
+                    return lmx::parse_document(reader, $ns_map$, $ns_id$, "$element$", $site$,
+                                               *this);
+                }
+
+                """, ns_id=self.schema.ns_id, element=self.cls.element_name)
+        return text
+
+    def content_write(self):
+        return _sequence_write(self)
+
+    def required_attributes(self):
+        return [f"m_{e.item.name}_present" for e in self.attributes if e.item.occurs == "required"]
+
+    def attribute_steps(self):
+        if not self.attributes:
+            return ""
+        text = self.r("""
+            bool $q$::unmarshal_attributes(lmx::c_xml_reader& reader, const std::string&,
+                                           lmx::elmx_error* error) {
+                reader.tokenise(k_$flat$_attributes, lmx::ELXP_ATTRIBUTE_MODE);
+                switch (reader.get_current_event()) {
+            $cases$        default:
+                        return false;
+                }
+            }
+
+            """, cases=indent(_cases(self.attributes, "parse"), 2))
+        if self.required_attributes():
+            text += self.r("""
+                lmx::elmx_error $q$::unmarshal_attributes_check(lmx::c_xml_reader& reader) {
                     if ($all$) return lmx::ELMX_OK;
                     return lmx::report(reader, lmx::ELMX_REQUIRED_ATTRIBUTES_MISSING, "$schema_name$",
-                                       {k_file, __LINE__});
-                    """, all=" && ".join(required))
-            else:
-                check = "return lmx::ELMX_OK;\n"
-            text += self.r("""
-                bool $q$::unmarshal_attributes(lmx::c_xml_reader& reader, const std::string&,
-                                               lmx::elmx_error* error) {
-                    reader.tokenise(k_$flat$_attributes, lmx::ELXP_ATTRIBUTE_MODE);
-                    switch (reader.get_current_event()) {
-                $cases$        default:
-                            return false;
-                    }
+                                       $site$);
                 }
 
-                lmx::elmx_error $q$::unmarshal_attributes_check($param$) {
-                $check$}
+                """, all=" && ".join(self.required_attributes()))
+        return text
 
-                """, cases=indent(_cases(self.attributes, "parse"), 2),
-                           param=_param("lmx::c_xml_reader&", "reader", bool(required)),
-                           check=indent(check))
+    def body_step(self):
+        elements = self.table_items()
         body = ""
-        if self.is_simple:
-            return text + self.body_definition(self.items[0].parse())
-        if self.is_choice:
-            parse_cases = "".join(f"case {e.item.event}:\n{indent(e.parse())}" for e in self.items)
-            body += self.r("""
-                reader.tokenise(k_$flat$_elements, lmx::ELXP_ELEMENT_MODE);
-                switch (reader.get_current_event()) {
-                $cases$    default:
-                        return true;
-                }
-                return false;
-                """, cases=indent(parse_cases))
-            return text + self.body_definition(body)
-        if self.elements:
+        if elements:
             body += self.r("""
                 reader.tokenise(k_$flat$_elements, lmx::ELXP_ELEMENT_MODE);
                 switch (reader.get_current_event()) {
                 $cases$    default:
                         break;
                 }
-                """, cases=indent(_cases(self.elements, "parse")))
-        for group in self.groups:
+                """, cases=indent(_cases(elements, "parse")))
+        for group in (e for e in self.items if e.item.form == "group"):
             body += group.r("""
                 if ($C$::is_member(reader, *name)) {
                 $body$}
                 """, body=indent(group.parse()))
         if body:
             body += "return true;\n"
-        return text + self.body_definition(body or "return true;\n", bool(body))
+        return self.body_definition(body or "return true;\n", bool(body))
 
     def body_definition(self, body, used=True):
-        more = ", bool has_content" if self.is_simple else ""
         return self.r("""
             bool $q$::unmarshal_body($reader$, $name_param$, $error$$more$) {
             $body$}
 
-            """, more=more, reader=_param("lmx::c_xml_reader&", "reader", used),
+            """, more=self.body_extra_parameter(),
+                      reader=_param("lmx::c_xml_reader&", "reader", used),
                       name_param=_param("std::string*", "name", used),
                       error=_param("lmx::elmx_error*", "error", used), body=indent(body))
 
 
-class DocumentElementEmitter:
+class SequenceEmitter(ElementClassEmitter):
+    content_model = "ELMX_CONTENT_SEQUENCE"
+
+    def __init__(self, cls, schema):
+        super().__init__(cls, schema)
+        if not cls.items:
+            self.write_frame = "write_bound_attributes"
+
+    def check_occurs(self):
+        if self.schema.strict:
+            return "false"
+        return "true" if any(i.min_occurs > 0 for i in self.cls.items) else "false"
+
+    def required_lists(self):
+        """The lists that a lenient sequence reports as missing when an unknown element comes
+        while they are still empty."""
+        if self.schema.strict:
+            return []
+        return [f"m_{i.name}.empty()" for i in self.cls.items
+                if i.occurs == "list" and i.min_occurs > 0 and i.form == "element"]
+
+    def private_declarations(self):
+        if not self.required_lists():
+            return ""
+        return self.inline("bool is_required_list_empty() const", "return $lists$;",
+                           lists=" || ".join(self.required_lists()))
+
+
+class AllEmitter(ElementClassEmitter):
+    """An xs:all group: the items' order record, written back in that order."""
+
+    content_model = "ELMX_CONTENT_ALL"
+
+    def model_api(self):
+        enumerators = "".join(f"all_{e.item.name},\n" for e in self.items)
+        return render("""
+            enum elmx_all {
+            $enumerators$};
+
+            """, enumerators=indent(enumerators)) + "\n" + (
+            self.inline("elmx_all getorder(unsigned int position) const",
+                        "return m_order.at(position);")
+            + self.inline("unsigned int getorder(elmx_all item) const",
+                          "return m_order.position_of(item);")
+            + self.inline("unsigned int sizeorder() const", "return m_order.size();") + "\n")
+
+    def model_members(self):
+        return f"lmx::ct_order_record<elmx_all, {len(self.items)}> m_order;\n"
+
+    def untested(self):
+        return any(i.untested for i in self.cls.items)
+
+    def private_declarations(self):
+        if not self.untested():
+            return ""
+        complete = [e.complete() for e in self.items if e.complete()]
+        return self.inline("bool is_all_complete() const", "return $all$;",
+                           all=" && ".join(complete))
+
+    def content_write(self):
+        writes = join(e.write() for e in self.items)
+        if not writes:
+            return super().content_write()
+        return self.r("""
+            lmx::elmx_error $q$::marshal_child_elements(lmx::c_xml_writer& writer) const {
+                return lmx::write_in_order(m_order, [&](elmx_all item) -> lmx::elmx_error {
+                    switch (item) {
+            $cases$        }
+                    return lmx::ELMX_OK;
+                });
+            }
+
+            """, cases=indent(writes, 3))
+
+
+class ChoiceEmitter(_ChoiceParts, ElementClassEmitter):
+    """An element whose content is a choice of elements."""
+
+    content_model = "ELMX_CONTENT_CHOICE"
+
+    def __init__(self, cls, schema):
+        super().__init__(cls, schema)
+        # A lenient choice records that it held only unknown children.
+        self.skippable = not schema.strict
+        self.optional = cls.content_optional
+
+    def table_items(self):
+        return self.items
+
+    def content_required(self):
+        return "false" if self.cls.content_optional or self.cls.empty_allowed else "true"
+
+    def private_declarations(self):
+        text = ""
+        if self.skippable:
+            text += (self.inline("bool is_choice_made() const", "return !m_choice.is_none();")
+                     + "void mark_choice_skipped();\n")
+        lists = [f"getchosen() == chosen_{e.item.name}" for e in self.items
+                 if e.item.occurs == "list"]
+        if lists:
+            text += self.inline("bool is_choice_open() const", "return $lists$;",
+                                lists=" || ".join(lists))
+        return text
+
+    def model_definitions(self):
+        text = self.choice_definitions()
+        if self.skippable:
+            text += self.r("""
+                void $q$::mark_choice_skipped() {
+                    m_choice.select<chosen_skipped>();
+                }
+
+                """)
+        return text + super().model_definitions()
+
+    def content_write(self):
+        return self.choice_write()
+
+    def body_step(self):
+        return self.body_definition(self.r("""
+            reader.tokenise(k_$flat$_elements, lmx::ELXP_ELEMENT_MODE);
+            switch (reader.get_current_event()) {
+            $cases$    default:
+                    return true;
+            }
+            return false;
+            """, cases=indent(self.option_cases())))
+
+
+class SimpleContentEmitter(ElementClassEmitter):
+    """A text with attributes."""
+
+    content_model = "ELMX_CONTENT_SIMPLE"
+    write_frame = "write_bound_simple_content"
+
+    def body_extra_parameter(self):
+        return ", bool has_content"
+
+    def body_step(self):
+        return self.body_definition(self.items[0].parse())
+
+
+class GroupEmitter(_ChoiceParts, ClassEmitter):
+    """A model group that is a choice: its options are parsed and written without a wrapping
+    element, by the class that refers to the group."""
+
+    def __init__(self, cls, schema):
+        super().__init__(cls, schema)
+        self.optional = cls.content_optional
+
+    def entry_points(self):
+        return _group_entry_points()
+
+    def protected(self):
+        return ""
+
+    def model_tables(self):
+        return self.r("""
+            const lmx::s_event_map k_$flat$_options[] = {
+            $rows$};
+
+            """, rows=indent(_table_rows(self.items)))
+
+    def model_definitions(self):
+        return self.choice_definitions() + self.r("""
+            bool $q$::is_member(lmx::c_xml_reader& reader, const std::string&) {
+                return lmx::is_group_member(reader, k_$flat$_options);
+            }
+
+            bool $q$::unmarshal(lmx::c_xml_reader& reader, std::string* name, lmx::elmx_error* error) {
+                reader.tokenise(k_$flat$_options, lmx::ELXP_ELEMENT_MODE);
+                switch (reader.get_current_event()) {
+            $parse_cases$        default:
+                        *error = lmx::report(reader, lmx::ELMX_UNKNOWN_COMPLEX_CONTENT_ELEMENT, *name,
+                                             $site$);
+                        break;
+                }
+                return *error == lmx::ELMX_OK;
+            }
+
+            $write$""", parse_cases=indent(self.option_cases(), 2), write=self.choice_write())
+
+
+class SequenceGroupEmitter(ClassEmitter):
+    """A model group that is a sequence: the referring class hands it each element that belongs
+    to it, in any order, and it writes its items in schema order without a wrapping element."""
+
+    def entry_points(self):
+        return _group_entry_points()
+
+    def protected(self):
+        return ""
+
+    def model_tables(self):
+        elements = [e for e in self.items if e.item.form == "element"]
+        return self.r("""
+            const lmx::s_event_map k_$flat$_elements[] = {
+            $rows$};
+
+            """, rows=indent(_table_rows(elements)))
+
+    def model_definitions(self):
+        groups = [e for e in self.items if e.item.form == "group"]
+        members = "".join(f" ||\n       {g.r('$C$')}::is_member(reader, name)" for g in groups)
+        body = self.r("""
+            reader.tokenise(k_$flat$_elements, lmx::ELXP_ELEMENT_MODE);
+            switch (reader.get_current_event()) {
+            $cases$    default:
+                    break;
+            }
+            """, cases=indent(_cases([e for e in self.items if e.item.form == "element"],
+                                     "parse")))
+        for group in groups:
+            body += group.r("""
+                if ($C$::is_member(reader, *name)) {
+                $body$}
+                """, body=indent(group.parse()))
+        return self.r("""
+            bool $q$::is_member(lmx::c_xml_reader& reader, const std::string&$name$) {
+                return lmx::is_group_member(reader, k_$flat$_elements)$members$;
+            }
+
+            bool $q$::unmarshal(lmx::c_xml_reader& reader, std::string* name, lmx::elmx_error* error) {
+            $body$    *error = lmx::report(reader, lmx::ELMX_UNKNOWN_COMPLEX_CONTENT_ELEMENT, *name,
+                                     $site$);
+                return true;
+            }
+
+            """, name=" name" if groups else "", members=members,
+                      body=indent(body)) + _sequence_write(self)
+
+
+class RootEmitter(GroupEmitter):
+    """The choice over every global element of a schema without one document element."""
+
+    def document_constructors(self):
+        return document_declarations(self.cls.cpp_name)[0]
+
+    def entry_points(self):
+        return document_declarations(self.cls.cpp_name)[1] + render("""
+            lmx::elmx_error marshal(lmx::c_xml_writer& writer, const char* name = nullptr) const;
+            """) + super().entry_points()
+
+    def write_function(self):
+        return f"write_{self.cls.flat_name}"
+
+    def model_tables(self):
+        return document_writer(self.cls.cpp_name, self.write_function(),
+                               "marshal(writer)") + super().model_tables()
+
+    def model_definitions(self):
+        return super().model_definitions() + document_definitions(
+            self.cls.cpp_name, self.write_function()) + self.r("""
+            lmx::elmx_error $q$::unmarshal(lmx::c_xml_reader& reader) {
+                return lmx::parse_root_document(reader, $ns_map$, $site$, *this);
+            }
+
+            lmx::elmx_error $q$::marshal(lmx::c_xml_writer& writer, const char*) const {
+                return marshal_child_elements(writer);
+            }
+
+            """)
+
+
+class DocumentElementEmitter(Printer):
     """A global element of a named type: the type's class with the document-root entry points."""
 
     def __init__(self, cls, schema):
         self.cls = cls
         self.schema = schema
+        self.nested = []
         self.v = {"name": cls.cpp_name, "base": cls.base.qualified, "element": cls.element_name,
-                  "ns_id": schema.ns_id, "write": f"write_{cls.element_name}"}
-
-    def r(self, template, **extra):
-        return render(template, **{**self.v, **extra})
+                  "ns_id": schema.ns_id, "write": f"write_{cls.element_name}",
+                  "site": call_site(cls), "ns_map": ns_map_constant(cls)}
 
     def declaration(self):
         constructors, document = document_declarations(self.cls.cpp_name)
+        lifecycle = lifecycle_declarations(self.cls.cpp_name, constructors,
+                                           "~$name$() override;")
         return self.r("""
             class $name$ : public $base$ {
             public:
-                $name$();
-            $constructors$    $name$(const $name$& other);
-                $name$& operator=(const $name$& other);
-                ~$name$() override;
-                void swap($name$& other);
-                void reset();
-
+            $lifecycle$
             $document$    lmx::elmx_error unmarshal(lmx::c_xml_reader& reader, const std::string& name);
                 lmx::elmx_error marshal(lmx::c_xml_writer& writer, const char* name = "$element$") const;
             };
-            """, constructors=indent(constructors), document=indent(document))
+            """, lifecycle=indent(lifecycle), document=indent(document))
 
     def tables(self):
         return document_writer(self.cls.cpp_name, self.v["write"],
                                f'marshal(writer, "{self.cls.element_name}")')
 
     def definitions(self):
-        return self.r("""
-            $name$::$name$() = default;
-
-            $name$::$name$(const $name$& other) = default;
-
-            $name$& $name$::operator=(const $name$& other) {
-                $name$ copy(other);
-                swap(copy);
-                return *this;
-            }
-
-            $name$::~$name$() = default;
-
-            void $name$::swap($name$& other) {
-                $base$::swap(other);
-            }
-
-            void $name$::reset() {
-                $name$ fresh;
-                swap(fresh);
-            }
-
+        return lifecycle_definitions(self.cls.cpp_name, self.cls.cpp_name) + self.r("""
             lmx::elmx_error $name$::unmarshal(lmx::c_xml_reader& reader) {
-                return lmx::parse_document(reader, k_ns_map, $ns_id$, "$element$", {k_file, __LINE__},
+                return lmx::parse_document(reader, $ns_map$, $ns_id$, "$element$", $site$,
                                            static_cast<$base$&>(*this));
             }
 
@@ -644,7 +784,22 @@ class DocumentElementEmitter:
             """) + document_definitions(self.cls.cpp_name, self.v["write"])
 
 
+_CONTENT_EMITTERS = {
+    "sequence": SequenceEmitter,
+    "all": AllEmitter,
+    "choice": ChoiceEmitter,
+    "simple": SimpleContentEmitter,
+}
+
+
 def emitter_for(cls, schema):
+    """The emitter of the class's content model; the one place where content models are told
+    apart."""
     if cls.kind == "element" and cls.base is not None:
         return DocumentElementEmitter(cls, schema)
-    return ClassEmitter(cls, schema)
+    if cls.kind == "root":
+        return RootEmitter(cls, schema)
+    if cls.kind == "group":
+        return SequenceGroupEmitter(cls, schema) if cls.content == "sequence" \
+            else GroupEmitter(cls, schema)
+    return _CONTENT_EMITTERS[cls.content](cls, schema)

@@ -1,15 +1,17 @@
 """One emitter per (cardinality x kind) cell of the item grid.
 
-Each emitter prints, for one item of one class: its storage, its accessor declarations and
-definitions, its share of init, swap and is_occurs_ok, the step that parses it and the statement
-that writes it. select_emitter() is the one place where the cell is chosen.
+Each emitter prints, for one item of one class: its storage with its initial value, its
+accessors (defined in the class when they touch only the class's own members, in the source file
+when they need another class complete), its share of is_occurs_ok, the step that parses it and the
+statement that writes it. The special members come from the storage. select_emitter() is the one
+place where the cell is chosen.
 """
 
-from templates import render, indent
+from templates import Printer, indent
 from xsd_reader import SchemaError
 
 
-class ItemEmitter:
+class ItemEmitter(Printer):
     def __init__(self, item, owner, schema):
         self.item = item
         self.owner = owner
@@ -18,7 +20,7 @@ class ItemEmitter:
             "X": item.name,
             "member": f"m_{item.name}",
             "cls": owner.qualified,
-            "event": item.event,
+            "site": call_site(owner),
         }
         if item.value is not None:
             self.v.update(T=item.value.cpp, ws=item.value.whitespace)
@@ -27,8 +29,8 @@ class ItemEmitter:
         if item.cls is not None:
             self.v["C"] = item.cls.qualified
 
-    def r(self, template, **extra):
-        return render(template, **{**self.v, **extra})
+    def body_indent(self):
+        return class_body_indent(self.owner)
 
     # Storage and lifecycle.
     def members(self):
@@ -38,15 +40,6 @@ class ItemEmitter:
         return ""
 
     def definitions(self):
-        return ""
-
-    def init(self):
-        return ""
-
-    def release(self):
-        return ""
-
-    def swap(self):
         return ""
 
     def occurs(self):
@@ -60,13 +53,32 @@ class ItemEmitter:
         return ""
 
     def rules(self):
+        """How the item's text is read and checked: inline for the whitespace mode alone, else
+        the rules constant of rules_table()."""
+        if self.item.fixed is None and not self.checks_literals():
+            return f"lmx::s_value_rules{{lmx::{self.item.value.whitespace}}}"
+        return f"k_{self.owner.flat_name}_{self.item.name}_rules"
+
+    def checks_literals(self):
+        return bool(self.item.enumeration) and self.schema.strict
+
+    def rules_table(self):
+        if self.item.value is None or (self.item.fixed is None and not self.checks_literals()):
+            return ""
         fixed = f'"{self.item.fixed}"' if self.item.fixed is not None else "nullptr"
         literals = "nullptr"
-        if self.item.enumeration and self.schema.strict:
+        if self.checks_literals():
             literals = f"k_{self.owner.flat_name}_{self.item.name}_literals"
-        if literals == "nullptr" and fixed == "nullptr":
-            return f"lmx::s_value_rules{{lmx::{self.item.value.whitespace}}}"
-        return f"lmx::s_value_rules{{lmx::{self.item.value.whitespace}, {fixed}, {literals}}}"
+        return self.r("const lmx::s_value_rules $rules${lmx::$ws$, $fixed$, $literals$};\n",
+                      rules=self.rules(), fixed=fixed, literals=literals)
+
+    def initialiser(self):
+        """The member's default initialiser: the schema's default, or zero for numbers and
+        flags; class-typed values without a default start empty."""
+        kind = self.item.value.kind
+        if self.item.default is None and kind in ("wstring", "raw", "value_class"):
+            return ""
+        return f" = {self.default_literal()}"
 
     def default_literal(self):
         value = self.item.default
@@ -82,6 +94,21 @@ class ItemEmitter:
         if kind == "bool":
             return "true" if value in ("true", "1") else "false"
         return value
+
+
+def class_body_indent(cls):
+    return 4 if cls.outer is None else 4 + class_body_indent(cls.outer)
+
+
+def call_site(cls):
+    """Where a check is written: the source file's name constant and the line."""
+    return f"{{{file_constant(cls)}, __LINE__}}"
+
+
+def file_constant(cls):
+    """The source file's name constant; named after the file, so that the generated sources of
+    one schema can be compiled as one unity build."""
+    return f"k_{cls.top.file_id}_file"
 
 
 def cpp_escape(text):
@@ -158,6 +185,12 @@ class _ComplexAccessorsMixin:
             $C$& assign_$X$(const $C$& value);
             """)
 
+    def inline_complex_accessors(self, get_statements, const_get_statement):
+        """The accessors defined in the class, for an object embedded in it."""
+        return (self.inline("$C$& get_$X$()", *get_statements)
+                + self.inline("const $C$& get_$X$() const", const_get_statement)
+                + self.inline("$C$& assign_$X$(const $C$& value)", "return get_$X$() = value;"))
+
     def complex_definitions(self, get_statements, const_get_statement):
         reach = "\n    ".join(self.r(statement).rstrip("\n") for statement in get_statements)
         return self.r("""
@@ -179,71 +212,32 @@ class _PresenceMixin:
     """Single items whose presence is a flag."""
 
     def presence_members(self):
-        return self.r("bool $member$_present;\n")
-
-    def presence_swap(self):
-        return self.r("std::swap($member$_present, other.$member$_present);\n")
+        return self.r("bool $member$_present = false;\n")
 
 
 class SimpleSingleEmitter(ItemEmitter, _PresenceMixin, _EnumMixin):
     """An attribute, or a simple-typed element of a sequence, held as a value with a flag."""
 
     def members(self):
-        return self.r("$T$ $member$;\n") + self.presence_members()
+        return self.r("$T$ $member$$init$;\n", init=self.initialiser()) + self.presence_members()
 
     def declarations(self):
-        text = self.r("""
-            $ret$ get_$X$() const;
-            lmx::elmx_error set_$X$($param$ value);
-            """) + self.enum_declarations()
+        text = self.inline("$ret$ get_$X$() const", "return $member$;")
+        text += self.inline("lmx::elmx_error set_$X$($param$ value)", "$member$ = value;",
+                            "$member$_present = true;", "return lmx::ELMX_OK;")
+        text += self.enum_declarations()
         if self.item.fixed is not None:
-            text += self.r("lmx::elmx_error set_$X$();\n")
+            text += self.inline("lmx::elmx_error set_$X$()", "return set_$X$($literal$);",
+                                literal=f'L"{cpp_escape(self.item.fixed)}"')
         if self.item.occurs == "optional":
-            text += self.r("""
-                bool isset_$X$() const;
-                void unset_$X$();
-                """)
+            reset = ["$member$ = $default$;"] if self.item.default is not None else []
+            text += self.inline("bool isset_$X$() const", "return $member$_present;")
+            text += self.inline("void unset_$X$()", "$member$_present = false;", *reset,
+                                default=self.default_literal() if reset else "")
         return text
 
     def definitions(self):
-        text = self.r("""
-            $ret$ $cls$::get_$X$() const {
-                return $member$;
-            }
-
-            lmx::elmx_error $cls$::set_$X$($param$ value) {
-                $member$ = value;
-                $member$_present = true;
-                return lmx::ELMX_OK;
-            }
-
-            """) + self.enum_definitions()
-        if self.item.fixed is not None:
-            text += self.r("""
-                lmx::elmx_error $cls$::set_$X$() {
-                    return set_$X$($literal$);
-                }
-                """, literal=f'L"{cpp_escape(self.item.fixed)}"')
-        if self.item.occurs == "optional":
-            reset = self.r("$member$ = $default$;\n", default=self.default_literal()) \
-                if self.item.default is not None else ""
-            text += self.r("""
-                bool $cls$::isset_$X$() const {
-                    return $member$_present;
-                }
-
-                void $cls$::unset_$X$() {
-                    $member$_present = false;
-                $reset$}
-                """, reset=indent(reset))
-        return text
-
-    def init(self):
-        return self.r("$member$ = $default$;\n$member$_present = false;\n",
-                      default=self.default_literal())
-
-    def swap(self):
-        return self.r("std::swap($member$, other.$member$);\n") + self.presence_swap()
+        return self.enum_definitions()
 
     def occurs(self):
         return self.r("$member$_present") if self.item.occurs == "required" else None
@@ -251,12 +245,12 @@ class SimpleSingleEmitter(ItemEmitter, _PresenceMixin, _EnumMixin):
     def parse(self):
         if self.item.form == "attribute":
             return self.r("""
-                *error = lmx::read_attribute(reader, "$X$", $rules$, {k_file, __LINE__},
+                *error = lmx::read_attribute(reader, "$X$", $rules$, $site$,
                                              &$member$_present, &$member$);
                 return true;
                 """, rules=self.rules())
         return self.r("""
-            *error = lmx::read_element(reader, *name, $rules$, {k_file, __LINE__}, &$member$);
+            *error = lmx::read_element(reader, *name, $rules$, $site$, &$member$);
             $member$_present = true;
             return false;
             """, rules=self.rules())
@@ -276,7 +270,7 @@ class TextEmitter(SimpleSingleEmitter):
 
     def parse(self):
         return self.r("""
-            *error = lmx::read_simple_content(reader, *name, has_content, $rules$, {k_file, __LINE__},
+            *error = lmx::read_simple_content(reader, *name, has_content, $rules$, $site$,
                                               &$member$);
             $member$_present = true;
             return false;
@@ -293,34 +287,12 @@ class ComplexSingleEmitter(ItemEmitter, _PresenceMixin, _ComplexAccessorsMixin):
         return self.r("$C$ $member$;\n") + self.presence_members()
 
     def declarations(self):
-        text = self.complex_declarations()
+        text = self.inline_complex_accessors(["$member$_present = true;", "return $member$;"],
+                                             "return $member$;")
         if self.item.occurs == "optional":
-            text += self.r("""
-                bool isset_$X$() const;
-                void unset_$X$();
-                """)
+            text += self.inline("bool isset_$X$() const", "return $member$_present;")
+            text += self.inline("void unset_$X$()", "$member$_present = false;")
         return text
-
-    def definitions(self):
-        text = self.complex_definitions(["$member$_present = true;", "return $member$;"],
-                                        "return $member$;")
-        if self.item.occurs == "optional":
-            text += self.r("""
-                bool $cls$::isset_$X$() const {
-                    return $member$_present;
-                }
-
-                void $cls$::unset_$X$() {
-                    $member$_present = false;
-                }
-                """)
-        return text
-
-    def init(self):
-        return self.r("$member$_present = false;\n")
-
-    def swap(self):
-        return self.r("$member$.swap(other.$member$);\n") + self.presence_swap()
 
     def occurs(self):
         return self.r("$member$_present") if self.item.occurs == "required" else None
@@ -333,9 +305,56 @@ class ComplexSingleEmitter(ItemEmitter, _PresenceMixin, _ComplexAccessorsMixin):
             """)
 
     def write(self):
-        condition = "" if self.item.occurs == "required" else self.r("$member$_present && ")
+        condition = "" if self.item.occurs == "required" else f"m_{self.item.name}_present && "
         return self.r("""
             if ($condition$(error = $member$.marshal(writer, "$X$")) != lmx::ELMX_OK)
+                return error;
+            """, condition=condition)
+
+
+class OwnedComplexEmitter(ItemEmitter, _ComplexAccessorsMixin):
+    """A complex-typed element of a sequence that closes a cycle of classes: held through an owned
+    pointer, present once it exists."""
+
+    def members(self):
+        return self.r("lmx::ct_owned<$C$> $member$;\n")
+
+    def declarations(self):
+        text = self.complex_declarations()
+        if self.item.occurs == "optional":
+            text += self.r("""
+                bool isset_$X$() const;
+                void unset_$X$();
+                """)
+        return text
+
+    def definitions(self):
+        text = self.complex_definitions(["return $member$.get();"], "return $member$.get();")
+        if self.item.occurs == "optional":
+            text += self.r("""
+                bool $cls$::isset_$X$() const {
+                    return $member$.exists();
+                }
+
+                void $cls$::unset_$X$() {
+                    $member$.release();
+                }
+                """)
+        return text
+
+    def occurs(self):
+        return self.r("$member$.exists()") if self.item.occurs == "required" else None
+
+    def parse(self):
+        return self.r("""
+            *error = $member$.get().unmarshal(reader, *name);
+            return false;
+            """)
+
+    def write(self):
+        condition = "" if self.item.occurs == "required" else f"m_{self.item.name}.exists() && "
+        return self.r("""
+            if ($condition$(error = $member$.get().marshal(writer, "$X$")) != lmx::ELMX_OK)
                 return error;
             """, condition=condition)
 
@@ -350,8 +369,7 @@ class ComplexListEmitter(ItemEmitter):
         return self.r("lmx::ct_owned_list<$C$> $member$;\n")
 
     def declarations(self):
-        return self.r("""
-            unsigned int size_$X$() const;
+        return self.inline("unsigned int size_$X$() const", "return $member$.size();") + self.r("""
             $C$& get_$X$(unsigned int index);
             const $C$& get_$X$(unsigned int index) const;
             lmx::elmx_error append_$X$();
@@ -364,10 +382,6 @@ class ComplexListEmitter(ItemEmitter):
 
     def definitions(self):
         return self.r("""
-            unsigned int $cls$::size_$X$() const {
-                return $member$.size();
-            }
-
             $C$& $cls$::get_$X$(unsigned int index) {
                 return $member$.grow_to(index);
             }
@@ -401,12 +415,6 @@ class ComplexListEmitter(ItemEmitter):
             }
             """, max=self.max_argument())
 
-    def release(self):
-        return self.r("$member$.clear();\n")
-
-    def swap(self):
-        return self.r("$member$.swap(other.$member$);\n")
-
     def occurs(self):
         tests = []
         if self.item.min_occurs > 0:
@@ -435,50 +443,25 @@ class SimpleListEmitter(ComplexListEmitter):
         return self.r("lmx::ct_owned_list<$T$> $member$;\n")
 
     def declarations(self):
-        return self.r("""
-            unsigned int size_$X$() const;
-            const $T$& get_$X$(unsigned int index) const;
-            lmx::elmx_error set_$X$(unsigned int index, const $T$& value);
-            lmx::elmx_error append_$X$(const $T$& value);
-            lmx::elmx_error insert_$X$(unsigned int index, const $T$& value);
-            void delete_$X$(unsigned int index);
-            void clear_$X$();
-            """)
+        max_occurs = self.max_argument()
+        return (self.inline("unsigned int size_$X$() const", "return $member$.size();")
+                + self.inline("const $T$& get_$X$(unsigned int index) const",
+                              "return $member$.at(index);")
+                + self.inline("lmx::elmx_error set_$X$(unsigned int index, const $T$& value)",
+                              "return $member$.set(index, value);")
+                + self.inline("lmx::elmx_error append_$X$(const $T$& value)",
+                              "return $member$.append(value$max$);", max=max_occurs)
+                + self.inline("lmx::elmx_error insert_$X$(unsigned int index, const $T$& value)",
+                              "return $member$.insert(index, value$max$);", max=max_occurs)
+                + self.inline("void delete_$X$(unsigned int index)", "$member$.erase(index);")
+                + self.inline("void clear_$X$()", "$member$.clear();"))
 
     def definitions(self):
-        return self.r("""
-            unsigned int $cls$::size_$X$() const {
-                return $member$.size();
-            }
-
-            const $T$& $cls$::get_$X$(unsigned int index) const {
-                return $member$.at(index);
-            }
-
-            lmx::elmx_error $cls$::set_$X$(unsigned int index, const $T$& value) {
-                return $member$.set(index, value);
-            }
-
-            lmx::elmx_error $cls$::append_$X$(const $T$& value) {
-                return $member$.append(value$max$);
-            }
-
-            lmx::elmx_error $cls$::insert_$X$(unsigned int index, const $T$& value) {
-                return $member$.insert(index, value$max$);
-            }
-
-            void $cls$::delete_$X$(unsigned int index) {
-                $member$.erase(index);
-            }
-
-            void $cls$::clear_$X$() {
-                $member$.clear();
-            }
-            """, max=self.max_argument())
+        return ""
 
     def parse(self):
         return self.r("""
-            *error = lmx::read_element(reader, *name, $rules$, {k_file, __LINE__},
+            *error = lmx::read_element(reader, *name, $rules$, $site$,
                                        &$member$.append_default());
             return false;
             """, rules=self.rules())
@@ -532,12 +515,6 @@ class GroupSingleEmitter(ItemEmitter, _ComplexAccessorsMixin):
                 """)
         return text
 
-    def release(self):
-        return self.r("$member$.release();\n")
-
-    def swap(self):
-        return self.r("$member$.swap(other.$member$);\n")
-
     def occurs(self):
         return self.r("$member$.exists()") if self.item.occurs == "required" else None
 
@@ -565,31 +542,12 @@ class AllMemberEmitter(ItemEmitter):
         super().__init__(item, owner, schema)
         self.v["all"] = f"all_{item.name}"
 
-    def presence_declarations(self):
-        text = self.r("unsigned int getorder_$X$() const;\n")
+    def presence_declarations(self, reset=()):
+        text = self.inline("unsigned int getorder_$X$() const", "return m_order.position_of($all$);")
         if self.item.occurs == "optional":
-            text += self.r("""
-                bool isset_$X$() const;
-                void unset_$X$();
-                """)
-        return text
-
-    def presence_definitions(self, reset=""):
-        text = self.r("""
-            unsigned int $cls$::getorder_$X$() const {
-                return m_order.position_of($all$);
-            }
-            """)
-        if self.item.occurs == "optional":
-            text += self.r("""
-                bool $cls$::isset_$X$() const {
-                    return m_order.contains($all$);
-                }
-
-                void $cls$::unset_$X$() {
-                    m_order.remove($all$);
-                $reset$}
-                """, reset=indent(reset))
+            text += self.inline("bool isset_$X$() const", "return m_order.contains($all$);")
+            text += self.inline("void unset_$X$()", "m_order.remove($all$);", *reset,
+                                default=self.default_literal() if reset else "")
         return text
 
     def occurs(self):
@@ -602,7 +560,8 @@ class AllMemberEmitter(ItemEmitter):
 
     def parse(self):
         return self.r("""
-            if (m_order.contains($all$)) return lmx::refuse_repeated_item(reader, *name, {k_file, __LINE__}, error);
+            if (m_order.contains($all$))
+                return lmx::refuse_repeated_item(reader, *name, $site$, error);
             m_order.add($all$);
             $read$return false;
             """, read=self.read())
@@ -610,38 +569,20 @@ class AllMemberEmitter(ItemEmitter):
 
 class AllSimpleEmitter(AllMemberEmitter, _EnumMixin):
     def members(self):
-        return self.r("$T$ $member$;\n")
+        return self.r("$T$ $member$$init$;\n", init=self.initialiser())
 
     def declarations(self):
-        return self.r("""
-            $ret$ get_$X$() const;
-            lmx::elmx_error set_$X$($param$ value);
-            """) + self.enum_declarations() + self.presence_declarations()
+        reset = ["$member$ = $default$;"] if self.item.default is not None else []
+        return (self.inline("$ret$ get_$X$() const", "return $member$;")
+                + self.inline("lmx::elmx_error set_$X$($param$ value)", "$member$ = value;",
+                              "m_order.add($all$);", "return lmx::ELMX_OK;")
+                + self.enum_declarations() + self.presence_declarations(reset))
 
     def definitions(self):
-        reset = self.r("$member$ = $default$;\n", default=self.default_literal()) \
-            if self.item.default is not None else ""
-        return self.r("""
-            $ret$ $cls$::get_$X$() const {
-                return $member$;
-            }
-
-            lmx::elmx_error $cls$::set_$X$($param$ value) {
-                $member$ = value;
-                m_order.add($all$);
-                return lmx::ELMX_OK;
-            }
-
-            """) + self.enum_definitions() + self.presence_definitions(reset)
-
-    def init(self):
-        return self.r("$member$ = $default$;\n", default=self.default_literal())
-
-    def swap(self):
-        return self.r("std::swap($member$, other.$member$);\n")
+        return self.enum_definitions()
 
     def read(self):
-        return self.r("*error = lmx::read_element(reader, *name, $rules$, {k_file, __LINE__}, &$member$);\n",
+        return self.r("*error = lmx::read_element(reader, *name, $rules$, $site$, &$member$);\n",
                       rules=self.rules())
 
     def write(self):
@@ -653,26 +594,37 @@ class AllSimpleEmitter(AllMemberEmitter, _EnumMixin):
 
 
 class AllComplexEmitter(AllMemberEmitter, _ComplexAccessorsMixin):
+    """A complex element of an xs:all group; one that closes a cycle of classes is held through an
+    owned pointer."""
+
+    def __init__(self, item, owner, schema):
+        super().__init__(item, owner, schema)
+        self.v["object"] = f"m_{item.name}.get()" if item.owned else f"m_{item.name}"
+
     def members(self):
+        if self.item.owned:
+            return self.r("lmx::ct_owned<$C$> $member$;\n")
         return self.r("$C$ $member$;\n")
 
     def declarations(self):
-        return self.complex_declarations() + self.presence_declarations()
+        reach = (["m_order.add($all$);", "return $object$;"], "return $object$;")
+        if self.item.owned:
+            return self.complex_declarations() + self.presence_declarations()
+        return self.inline_complex_accessors(*reach) + self.presence_declarations()
 
     def definitions(self):
-        return (self.complex_definitions(["m_order.add($all$);", "return $member$;"],
-                                         "return $member$;") + "\n" + self.presence_definitions())
-
-    def swap(self):
-        return self.r("$member$.swap(other.$member$);\n")
+        if not self.item.owned:
+            return ""
+        return self.complex_definitions(["m_order.add($all$);", "return $object$;"],
+                                        "return $object$;")
 
     def read(self):
-        return self.r("*error = $member$.unmarshal(reader, *name);\n")
+        return self.r("*error = $object$.unmarshal(reader, *name);\n")
 
     def write(self):
         return self.r("""
             case $all$:
-                return $member$.marshal(writer, "$X$");
+                return $object$.marshal(writer, "$X$");
             """)
 
 
@@ -680,18 +632,10 @@ class AllFlagEmitter(AllMemberEmitter):
     """An empty element of an xs:all group: present or not, with no value."""
 
     def declarations(self):
-        return self.r("void set_$X$();\n") + self.presence_declarations()
-
-    def definitions(self):
-        return self.r("""
-            void $cls$::set_$X$() {
-                m_order.add($all$);
-            }
-
-            """) + self.presence_definitions()
+        return self.inline("void set_$X$()", "m_order.add($all$);") + self.presence_declarations()
 
     def read(self):
-        return self.r("*error = lmx::read_empty_element(reader, *name, {k_file, __LINE__});\n")
+        return self.r("*error = lmx::read_empty_element(reader, *name, $site$);\n")
 
     def write(self):
         return self.r("""
@@ -707,9 +651,6 @@ class OptionEmitter(ItemEmitter):
     def __init__(self, item, owner, schema):
         super().__init__(item, owner, schema)
         self.v["option"] = f"chosen_{item.name}"
-
-    def swap(self):
-        return ""
 
     def slot_type(self):
         raise NotImplementedError
@@ -743,11 +684,11 @@ class ValueOptionEmitter(OptionEmitter):
         if self.item.value.kind == "raw":
             return self.r("""
                 *error = lmx::read_raw_element(reader, *name, &m_choice.select<$option$>(),
-                                               {k_file, __LINE__});
+                                               $site$);
                 break;
                 """)
         return self.r("""
-            *error = lmx::read_element(reader, *name, $rules$, {k_file, __LINE__},
+            *error = lmx::read_element(reader, *name, $rules$, $site$,
                                        &m_choice.select<$option$>());
             break;
             """, rules=self.rules())
@@ -788,6 +729,96 @@ class ComplexOptionEmitter(OptionEmitter, _ComplexAccessorsMixin):
             """)
 
 
+class ListOptionEmitter(OptionEmitter):
+    """An option of a model group with maxOccurs above 1: the choice's slot holds a list, and
+    each element of the option that the group is handed appends to it."""
+
+    def __init__(self, item, owner, schema):
+        super().__init__(item, owner, schema)
+        self.v["list"] = f"m_choice.select<chosen_{item.name}>()"
+        self.v["clist"] = f"m_choice.get<chosen_{item.name}>()"
+        self.v["max"] = "" if item.max_occurs is None else f", {item.max_occurs}"
+        self.v["E"] = item.value.cpp if item.value is not None else item.cls.qualified
+
+    def slot_type(self):
+        return self.r("lmx::ct_owned_list<$E$>")
+
+    def declarations(self):
+        if self.item.value is not None:
+            return self.r("""
+                unsigned int size_$X$() const;
+                const $E$& get_$X$(unsigned int index) const;
+                lmx::elmx_error append_$X$(const $E$& value);
+                void clear_$X$();
+                """)
+        return self.r("""
+            unsigned int size_$X$() const;
+            $E$& get_$X$(unsigned int index);
+            const $E$& get_$X$(unsigned int index) const;
+            lmx::elmx_error append_$X$();
+            $E$& back_$X$();
+            void clear_$X$();
+            """)
+
+    def definitions(self):
+        text = self.r("""
+            unsigned int $cls$::size_$X$() const {
+                return $clist$.size();
+            }
+
+            const $E$& $cls$::get_$X$(unsigned int index) const {
+                return $clist$.at(index);
+            }
+
+            void $cls$::clear_$X$() {
+                $list$.clear();
+            }
+
+            """)
+        if self.item.value is not None:
+            return text + self.r("""
+                lmx::elmx_error $cls$::append_$X$(const $E$& value) {
+                    return $list$.append(value$max$);
+                }
+                """)
+        return text + self.r("""
+            $E$& $cls$::get_$X$(unsigned int index) {
+                return $list$.grow_to(index);
+            }
+
+            lmx::elmx_error $cls$::append_$X$() {
+                return $list$.append($E$()$max$);
+            }
+
+            $E$& $cls$::back_$X$() {
+                return $list$.back();
+            }
+            """)
+
+    def parse(self):
+        if self.item.value is not None:
+            return self.r("""
+                *error = lmx::read_element(reader, *name, $rules$, $site$, &$list$.append_default());
+                break;
+                """, rules=self.rules())
+        return self.r("""
+            *error = $list$.append_default().unmarshal(reader, *name);
+            break;
+            """)
+
+    def write(self):
+        if self.item.value is not None:
+            return self.r("""
+                case $option$:
+                    lmx::write_simple_list(writer, "$X$", $clist$);
+                    return lmx::ELMX_OK;
+                """)
+        return self.r("""
+            case $option$:
+                return lmx::write_list(writer, "$X$", $clist$);
+            """)
+
+
 class EmptyOptionEmitter(OptionEmitter):
     """An empty-element option: chosen or not, with no value."""
 
@@ -807,7 +838,7 @@ class EmptyOptionEmitter(OptionEmitter):
     def parse(self):
         return self.r("""
             m_choice.select<$option$>();
-            *error = lmx::read_empty_element(reader, *name, {k_file, __LINE__});
+            *error = lmx::read_empty_element(reader, *name, $site$);
             break;
             """)
 
@@ -823,6 +854,12 @@ def select_emitter(item, owner, schema):
     """The emitter of the item's cell of the grid; the one place where item kinds are told apart."""
     value_kind = item.value.kind if item.value is not None else None
     if item.form == "option":
+        if item.occurs == "list" and value_kind not in ("empty", "raw"):
+            return ListOptionEmitter(item, owner, schema)
+        if item.occurs == "list":
+            raise SchemaError(schema.file_name, item.line,
+                              f"option '{item.name}': a list of empty or raw elements is not "
+                              "supported yet")
         if value_kind == "empty":
             return EmptyOptionEmitter(item, owner, schema)
         if value_kind is not None:
@@ -849,6 +886,8 @@ def select_emitter(item, owner, schema):
         if value_kind not in ("empty", "raw"):
             return SimpleListEmitter(item, owner, schema)
     elif value_kind is None:
+        if item.owned:
+            return OwnedComplexEmitter(item, owner, schema)
         return ComplexSingleEmitter(item, owner, schema)
     elif value_kind not in ("empty", "raw"):
         return SimpleSingleEmitter(item, owner, schema)

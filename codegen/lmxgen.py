@@ -2,135 +2,95 @@
 """The schema compiler: writes the bound classes of one schema as C++ into an output directory.
 
     lmxgen.py SCHEMA.xsd OUTPUT_DIRECTORY
+    lmxgen.py --list SCHEMA.xsd     the files it would write, and the schema files it reads
 
-One header/source pair per top-level type, named <prefix>-<Type>, and one for the document root,
-whose header includes all the others (<prefix>.h for a c_root over several global elements); or,
-with the single-file layout, every class in <prefix>.h/.cpp. Files whose text has not changed are left untouched, so a
-rerun rebuilds nothing needlessly. Faults in the schema are reported as file:line: message.
+<prefix>-fwd.h declares every class of the schema; then one header/source pair per top-level
+type, named <prefix>-<Type>, and one for the document root, whose header includes all the others
+(<prefix>.h for a c_root over several global elements); or, with the single-file layout, every
+class in <prefix>.h/.cpp. Files whose text has not changed are left untouched, so a rerun
+rebuilds nothing needlessly. Faults in the schema are reported as file:line: message.
 """
 
 import os
-import re
-import shutil
-import subprocess
 import sys
 
-from class_emitter import emitter_for
-from item_emitters import cpp_escape
-from item_emitters import AllComplexEmitter, ComplexSingleEmitter, literal_constant
+from class_emitter import emitter_for, ns_map_constant
+from item_emitters import cpp_escape, file_constant, literal_constant
 from model import build_schema
+from formatting import formatted
 from templates import render
 from xsd_reader import SchemaError, read_schema_tree
 
 
 class SchemaFiles:
+    """The files of one schema, following the model's decisions: a declarations header, then a
+    header and a source file per top-level class (or one pair for the single-file layout).
+    Headers include what their classes need complete; sources what they use."""
+
     def __init__(self, schema):
         self.schema = schema
         self.source_name = os.path.basename(schema.file_name)
+        self.fwd = f"{schema.file_prefix}-fwd"
+        self.document = self.document_class()
 
-    def stem(self, cls):
-        if cls.kind == "root":
-            return self.schema.file_prefix
-        return f"{self.schema.file_prefix}-{cls.file_stem}"
+    def document_class(self):
+        for cls in self.schema.classes:
+            if cls.kind == "root" or (cls in self.schema.elements
+                                      and cls.file_stem == self.schema.root_file):
+                return cls
+        raise SchemaError(self.schema.file_name, 1,
+                          f"no global element '{self.schema.root_file}' for the document root")
 
-    def guard(self, stem):
+    def names(self):
+        """The names of the files that files() writes, without generating them."""
+        names = [f"{self.fwd}.h"]
+        for stem in self.stems():
+            names += [f"{stem}.h", f"{stem}.cpp"]
+        return names
+
+    def stems(self):
+        if self.schema.single_file:
+            return [self.schema.file_prefix]
+        return [cls.file for cls in self.schema.classes]
+
+    def files(self):
+        yield f"{self.fwd}.h", self.declarations_header()
+        if self.schema.single_file:
+            classes = self.in_dependency_order()
+            yield f"{self.schema.file_prefix}.h", self.header(classes[0].file, classes)
+            yield f"{self.schema.file_prefix}.cpp", self.source(classes[0].file, classes)
+            return
+        for cls in self.schema.classes:
+            yield f"{cls.file}.h", self.header(cls.file, [cls])
+            yield f"{cls.file}.cpp", self.source(cls.file, [cls])
+
+    @staticmethod
+    def guard(stem):
         return "GENERATED_" + "".join(c.upper() if c.isalnum() else "_" for c in stem) + "_H"
 
-    def dependencies(self, cls):
-        """Classes whose definition the header needs, and classes it only names."""
-        needed, named = [], []
-        emitter = emitter_for(cls, self.schema)
-        if cls.base is not None:
-            needed.append(cls.base)
-        stack = [emitter] if cls.base is None else []
-        while stack:
-            current = stack.pop()
-            stack.extend(current.nested)
-            for item_emitter in current.attributes + current.items:
-                target = item_emitter.item.cls
-                if target is None or target.outer is not None:
-                    continue
-                (needed if isinstance(item_emitter, (ComplexSingleEmitter, AllComplexEmitter))
-                 else named).append(target)
-        keep = lambda classes: sorted({c.cpp_name: c for c in classes if c is not cls}.values(),
-                                      key=lambda c: c.cpp_name)
-        return keep(needed), keep(named)
-
-    def header(self, cls):
-        stem = self.stem(cls)
-        needed, named = self.dependencies(cls)
-        includes = "".join(f'#include "Generated/{self.stem(c)}.h"\n' for c in needed)
-        if self.schema.enum_constants:
-            includes = f'#include "Generated/{self.schema.file_prefix}-enums.h"\n' + includes
-        forward = "".join(f"class {c.cpp_name};\n" for c in named if c not in needed)
-        if forward:
-            forward += "\n"
-        extra = ""
-        if cls is self.root_element():
-            extra = "".join(f'#include "Generated/{self.stem(c)}.h"\n'
-                            for c in self.schema.classes if c is not cls and c not in needed)
+    def declarations_header(self):
+        forward = "".join(f"class {cls.cpp_name};\n" for cls in self.schema.classes)
+        enums = "\n" + self.enums() if self.schema.enum_constants else ""
         return render("""
             // Generated by the schema compiler from $source$; do not edit.
             #ifndef $guard$
             #define $guard$
 
-            #include <ostream>
-            #include <string>
-
-            #include "lmx/runtime.h"
-            $includes$
             namespace $namespace$ {
 
-            $forward$$declaration$
+            $forward$$enums$
             }  // namespace $namespace$
 
             #endif  // $guard$
-            """, source=self.source_name, guard=self.guard(stem), includes=includes + extra,
-                      namespace=self.schema.namespace, forward=forward,
-                      declaration=emitter_for(cls, self.schema).declaration())
-
-    def source(self, cls):
-        stem = self.stem(cls)
-        includes = "".join(f'#include "Generated/{self.stem(c)}.h"\n'
-                           for c in self.schema.classes if c is not cls)
-        return self.source_text(stem, includes, [emitter_for(cls, self.schema)])
-
-    def source_text(self, stem, includes, emitters):
-        """A source file: its own header, the headers it needs, the file's name and namespace
-        tables, then the classes' tables and definitions."""
-        return render("""
-            // Generated by the schema compiler from $source$; do not edit.
-            #include "Generated/$stem$.h"
-
-            $includes$
-            namespace $namespace$ {
-
-            namespace {
-
-            const char k_file[] = "Generated/$stem$";
-            const lmx::s_ns_map k_ns_map[] = {$ns_rows${0, nullptr, nullptr}};
-
-            $tables$}  // namespace
-
-            $definitions$}  // namespace $namespace$
-            """, source=self.source_name, stem=stem, includes=includes,
-                      namespace=self.schema.namespace, ns_rows=self.ns_rows(),
-                      tables="".join(e.tables() for e in emitters),
-                      definitions="".join(e.definitions() for e in emitters))
-
-    def root_element(self):
-        for cls in self.schema.classes:
-            if cls.kind == "root" or (cls in self.schema.elements
-                                      and cls.file_stem == self.schema.root_file):
-                return cls
-        return None
+            """, source=self.source_name, guard=self.guard(self.fwd),
+                      namespace=self.schema.namespace, forward=forward, enums=enums)
 
     def enums(self):
         """The elmx_enums constants in code order, and the text of each literal."""
         constants = sorted(self.schema.enum_constants, key=lambda constant: constant[2])
         enumerators = "".join(f"    {name} = {code},\n" for name, _, code in constants)
-        texts = "".join(f'inline constexpr wchar_t {literal_constant(name)}[] = L"{cpp_escape(text)}";\n'
-                        for name, text, _ in constants)
+        texts = "".join(f'inline constexpr wchar_t {literal_constant(name)}[] = '
+                        f'L"{cpp_escape(text)}";\n' for name, text, _ in constants)
         return render("""
             // Every enumerated literal of the schema; 0 means no value.
             enum elmx_enums {
@@ -139,29 +99,83 @@ class SchemaFiles:
 
             $texts$""", enumerators=enumerators, texts=texts)
 
-    def enums_header(self):
-        stem = f"{self.schema.file_prefix}-enums"
+    def header(self, stem, classes):
+        """The classes' declarations. The document's header is what users include: it brings the
+        whole runtime and every class of the schema."""
+        runtime = ['#include "lmx/bound_class.h"\n']
+        runtime += sorted({f'#include "{h}"\n' for h in value_headers(classes)})
+        if self.document in classes:
+            runtime = ['#include "lmx/runtime.h"\n']
+        own = {id(cls) for cls in classes}
+        needed = [c for cls in classes for c in cls.needs_complete if id(c) not in own]
+        if self.document in classes:
+            needed = [c for c in self.schema.classes if id(c) not in own]
+        includes = [f'#include "Generated/{self.fwd}.h"\n']
+        includes += unique(f'#include "Generated/{c.file}.h"\n' for c in sorted_classes(needed))
         return render("""
             // Generated by the schema compiler from $source$; do not edit.
             #ifndef $guard$
             #define $guard$
 
+            #include <string>
+
+            $runtime$$includes$
             namespace $namespace$ {
 
-            $enums$
+            $declarations$
             }  // namespace $namespace$
 
             #endif  // $guard$
-            """, source=self.source_name, guard=self.guard(stem), namespace=self.schema.namespace,
-                      enums=self.enums())
+            """, source=self.source_name, guard=self.guard(stem), runtime="".join(runtime),
+                      includes="".join(includes), namespace=self.schema.namespace,
+                      declarations="\n".join(emitter_for(c, self.schema).declaration()
+                                             for c in classes))
+
+    def source(self, stem, classes):
+        """The classes' file-level constants, name tables and definitions."""
+        emitters = [emitter_for(c, self.schema) for c in classes]
+        own = {id(cls) for cls in classes}
+        in_header = {id(c) for cls in classes for c in cls.needs_complete}
+        used = [c for cls in classes for c in cls.uses
+                if id(c) not in own and id(c) not in in_header]
+        includes = unique(f'#include "Generated/{c.file}.h"\n' for c in sorted_classes(used))
+        runtime = ['#include "lmx/bound_parse.h"\n', '#include "lmx/bound_write.h"\n']
+        if any(item.enum_codes for cls in classes for c in cls.nest()
+               for item in c.attributes + c.items):
+            runtime.append('#include "lmx/enum_literals.h"\n')
+        top = classes[0]
+        return render("""
+            // Generated by the schema compiler from $source$; do not edit.
+            #include "Generated/$stem$.h"
+
+            #include <ostream>
+            #include <string>
+            #include <utility>
+
+            $runtime$$includes$
+            namespace $namespace$ {
+
+            namespace {
+
+            const char $file$[] = "Generated/$stem$";
+            const lmx::s_ns_map $ns_map$[] = {$ns_rows${0, nullptr, nullptr}};
+
+            $tables$}  // namespace
+
+            $definitions$}  // namespace $namespace$
+            """, source=self.source_name, stem=stem, runtime="".join(runtime),
+                      includes="".join(includes), namespace=self.schema.namespace,
+                      file=file_constant(top), ns_map=ns_map_constant(top),
+                      ns_rows=self.ns_rows(), tables="".join(e.tables() for e in emitters),
+                      definitions="".join(e.definitions() for e in emitters))
 
     def in_dependency_order(self):
-        """The top-level classes with every class after those whose definition it needs."""
+        """The top-level classes with every class after those whose definition it needs; the
+        root choice, which holds every document, last."""
         ordered, placed = [], set()
         pending = list(self.schema.classes)
         while pending:
-            ready = [c for c in pending
-                     if all(id(n) in placed for n in self.dependencies(c)[0])]
+            ready = [c for c in pending if all(id(n) in placed for n in c.needs_complete)]
             if not ready:
                 raise SchemaError(self.schema.file_name, pending[0].line,
                                   f"'{pending[0].cpp_name}' contains itself")
@@ -169,71 +183,28 @@ class SchemaFiles:
                 ordered.append(cls)
                 placed.add(id(cls))
                 pending.remove(cls)
-        # The root holds every document; it reads best after them.
         return sorted(ordered, key=lambda cls: cls.kind == "root")
-
-    def single_files(self):
-        """Every class of the schema in one header and one source file."""
-        stem = self.schema.file_prefix
-        classes = self.in_dependency_order()
-        emitters = [emitter_for(c, self.schema) for c in classes]
-        forward = "".join(f"class {c.cpp_name};\n" for c in classes)
-        enums = self.enums() + "\n" if self.schema.enum_constants else ""
-        header = render("""
-            // Generated by the schema compiler from $source$; do not edit.
-            #ifndef $guard$
-            #define $guard$
-
-            #include <ostream>
-            #include <string>
-
-            #include "lmx/runtime.h"
-
-            namespace $namespace$ {
-
-            $enums$$forward$
-            $declarations$
-            }  // namespace $namespace$
-
-            #endif  // $guard$
-            """, source=self.source_name, guard=self.guard(stem), namespace=self.schema.namespace,
-                        enums=enums, forward=forward,
-                        declarations="\n".join(e.declaration() for e in emitters))
-        source = self.source_text(stem, "", emitters)
-        yield f"{stem}.h", header
-        yield f"{stem}.cpp", source
 
     def ns_rows(self):
         if not self.schema.target_namespace:
             return ""
         return f'{{{self.schema.ns_id}, "", "{self.schema.target_namespace}"}}, '
 
-    def files(self):
-        if self.root_element() is None:
-            raise SchemaError(self.schema.file_name, 1,
-                              f"no global element '{self.schema.root_file}' for the document root")
-        if self.schema.single_file:
-            yield from self.single_files()
-            return
-        if self.schema.enum_constants:
-            yield f"{self.schema.file_prefix}-enums.h", self.enums_header()
-        for cls in self.schema.classes:
-            stem = self.stem(cls)
-            yield f"{stem}.h", self.header(cls)
-            yield f"{stem}.cpp", self.source(cls)
+
+def value_headers(classes):
+    for cls in classes:
+        for nested in cls.nest():
+            for item in nested.attributes + nested.items:
+                if item.value is not None and item.value.header:
+                    yield item.value.header
 
 
-def formatted(text, name):
-    """Top-level definitions one blank line apart, then the text through clang-format with the
-    project's style when the tool is at hand."""
-    text = re.sub(r"^(}|};)\n(?=[^\n}])", r"\1\n\n", text, flags=re.MULTILINE)
-    tool = shutil.which("clang-format")
-    if tool is None:
-        return text
-    style_anchor = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", name)
-    result = subprocess.run([tool, "--style=file", f"--assume-filename={style_anchor}"],
-                            input=text, capture_output=True, text=True, check=False)
-    return result.stdout if result.returncode == 0 and result.stdout else text
+def sorted_classes(classes):
+    return sorted(classes, key=lambda cls: cls.file)
+
+
+def unique(lines):
+    return list(dict.fromkeys(lines))
 
 
 def write_if_changed(path, text):
@@ -248,13 +219,21 @@ def write_if_changed(path, text):
 
 
 def main(arguments):
+    listing = len(arguments) == 3 and arguments[1] == "--list"
     if len(arguments) != 3:
-        print("usage: lmxgen.py SCHEMA.xsd OUTPUT_DIRECTORY", file=sys.stderr)
+        print("usage: lmxgen.py SCHEMA.xsd OUTPUT_DIRECTORY\n"
+              "       lmxgen.py --list SCHEMA.xsd", file=sys.stderr)
         return 2
-    schema_file, output = arguments[1], arguments[2]
+    schema_file = arguments[2] if listing else arguments[1]
     try:
         schema = build_schema(read_schema_tree(schema_file))
-        files = list(SchemaFiles(schema).files())
+        files = SchemaFiles(schema)
+        if listing:
+            # Two lines for CMake: the files written, and the schema files read.
+            print(",".join(files.names()))
+            print(",".join(os.path.abspath(name) for name in schema.files))
+            return 0
+        texts = [(name, formatted(text)) for name, text in files.files()]
     except SchemaError as error:
         print(error, file=sys.stderr)
         return 1
@@ -262,9 +241,10 @@ def main(arguments):
         print(f"{schema_file}:1: internal error of the schema compiler: {error!r}",
               file=sys.stderr)
         return 1
+    output = arguments[2]
     os.makedirs(output, exist_ok=True)
-    for name, text in files:
-        write_if_changed(os.path.join(output, name), formatted(text, name))
+    for name, text in texts:
+        write_if_changed(os.path.join(output, name), text)
     return 0
 
 

@@ -5,11 +5,12 @@ records: classes, their items, content models, occurrences, value types, default
 enumerations, raw-text items and event codes. The emitters only print these records.
 """
 
+import os
 import re
 from dataclasses import dataclass, field
 from typing import List, Optional
 
-from xsd_reader import SchemaError
+from xsd_reader import SchemaError, read_schema_tree
 
 UNBOUNDED = None
 
@@ -23,6 +24,11 @@ class ValueType:
     cpp: str
     whitespace: str  # the reader's whitespace mode for the text
     by_reference: bool
+    header: str = ""  # the runtime header of a value class
+
+
+def _value_class(cpp, header):
+    return ValueType("value_class", cpp, "ELMX_WS_COLLAPSE", True, header)
 
 
 VALUE_TYPES = {
@@ -35,13 +41,13 @@ VALUE_TYPES = {
     "long": ValueType("long", "long long", "ELMX_WS_COLLAPSE", False),
     "double": ValueType("double", "double", "ELMX_WS_COLLAPSE", False),
     "empty": ValueType("empty", "", "ELMX_WS_COLLAPSE", False),
-    "big_int": ValueType("value_class", "lmx::c_big_int", "ELMX_WS_COLLAPSE", True),
-    "decimal": ValueType("value_class", "lmx::c_decimal", "ELMX_WS_COLLAPSE", True),
-    "duration": ValueType("value_class", "lmx::c_duration", "ELMX_WS_COLLAPSE", True),
-    "datetime": ValueType("value_class", "lmx::c_datetime", "ELMX_WS_COLLAPSE", True),
-    "date": ValueType("value_class", "lmx::c_date", "ELMX_WS_COLLAPSE", True),
-    "time": ValueType("value_class", "lmx::c_time", "ELMX_WS_COLLAPSE", True),
-    "binary": ValueType("value_class", "lmx::c_binary", "ELMX_WS_COLLAPSE", True),
+    "big_int": _value_class("lmx::c_big_int", "lmx/big_numbers.h"),
+    "decimal": _value_class("lmx::c_decimal", "lmx/big_numbers.h"),
+    "duration": _value_class("lmx::c_duration", "lmx/datetime.h"),
+    "datetime": _value_class("lmx::c_datetime", "lmx/datetime.h"),
+    "date": _value_class("lmx::c_date", "lmx/datetime.h"),
+    "time": _value_class("lmx::c_time", "lmx/datetime.h"),
+    "binary": _value_class("lmx::c_binary", "lmx/binary.h"),
 }
 
 BUILTIN_TYPES = {
@@ -84,11 +90,18 @@ class Item:
     event: Optional[int] = None
     ns_id: int = 1
     untested: bool = False  # a required item that is_occurs_ok leaves to the parse
+    owned: bool = False  # a complex single item held through an owned pointer: it closes a cycle
     line: int = 0
 
     @property
     def is_simple(self):
         return self.value is not None
+
+    @property
+    def by_value(self):
+        """A complex single item embedded in its owner, whose definition the owner needs."""
+        return (self.cls is not None and self.form in ("element", "all")
+                and self.occurs != "list" and not self.owned)
 
 
 @dataclass
@@ -107,6 +120,12 @@ class BoundClass:
     content_optional: bool = False
     empty_allowed: bool = False  # an empty element is accepted although the content is required
     line: int = 0
+    # Top-level classes only, decided once the whole schema is read: the top-level classes whose
+    # definitions this class's header needs, and every top-level class its source file uses.
+    needs_complete: List["BoundClass"] = field(default_factory=list)
+    uses: List["BoundClass"] = field(default_factory=list)
+    file: str = ""  # top-level classes: the name of the class's header and source file
+    file_id: str = ""  # an identifier unique to that file, for its file-level names
 
     @property
     def qualified(self):
@@ -115,6 +134,16 @@ class BoundClass:
     @property
     def flat_name(self):
         return self.qualified.replace("::", "_")
+
+    @property
+    def top(self):
+        return self.outer.top if self.outer else self
+
+    def nest(self):
+        """The class and every class nested in it, outermost first."""
+        yield self
+        for nested in self.nested:
+            yield from nested.nest()
 
 
 @dataclass
@@ -128,6 +157,7 @@ class Schema:
     target_namespace: Optional[str]
     ns_id: int  # namespace id of the schema's elements: 1000, or 1 without a target namespace
     classes: List[BoundClass] = field(default_factory=list)  # top-level, in generation order
+    files: List[str] = field(default_factory=list)  # the schema file and every file it includes
     elements: List[BoundClass] = field(default_factory=list)  # global elements
     enum_constants: List[tuple] = field(default_factory=list)  # (enumerator, literal, code)
 
@@ -142,6 +172,7 @@ class _Builder:
         self.filled = set()
         self.enum_of = {}  # ids of the nodes whose classes have their items
         self.taken_names = set()
+        self.pinned_names = set()
         self.events = {}
         self.next_event = int(root.binding("firstEvent", FIRST_TABLE_EVENT))
         self.qualified_locals = root.get("elementFormDefault") == "qualified"
@@ -166,7 +197,8 @@ class _Builder:
         schema = Schema(root.file_name, namespace, prefix, root.binding("rootFile"),
                         layout == "single", parsing == "strict", target, 1000 if target else 1)
         self.schema = schema
-        for node in root.xs_children():
+        top_level = self.top_level_nodes(root, schema.files)
+        for node in top_level:
             if node.tag in ("complexType", "group", "simpleType", "element"):
                 name = node.require("name")
                 table = {"complexType": self.types, "group": self.groups,
@@ -174,15 +206,40 @@ class _Builder:
                 if name in table:
                     raise node.error(f"'{name}' is defined twice")
                 table[name] = node
-            elif node.tag not in ("annotation", "import", "include", "attribute"):
+            elif node.tag not in ("annotation", "import", "attribute"):
                 raise node.error(f"xs:{node.tag} is not supported at the top level yet")
-        for node in root.xs_children("complexType", "group", "element"):
+        components = [n for n in top_level if n.tag in ("complexType", "group", "element")]
+        for node in components:
             self.taken_names.add(f"c_{node.require('name')}")
-        for node in root.xs_children("complexType", "group", "element"):
+        for node in components:
+            self.reserve_pinned_names(node)
+        for node in components:
             schema.classes.append(self.top_level_class(node))
         if schema.root_file is None:
             schema.classes.append(self.root_class())
+        decide_storage(schema)
+        assign_files(schema)
         return schema
+
+    def top_level_nodes(self, document, files):
+        """The top-level components of a schema document, with those of each xs:include'd
+        document in its place; every file read goes to files once."""
+        files.append(document.file_name)
+        nodes = []
+        for node in document.xs_children():
+            if node.tag != "include":
+                nodes.append(node)
+                continue
+            location = node.require("schemaLocation")
+            path = os.path.normpath(os.path.join(os.path.dirname(document.file_name), location))
+            if path in files:
+                continue
+            included = read_schema_tree(path, node)
+            namespace = included.get("targetNamespace")
+            if namespace is not None and namespace != self.root.get("targetNamespace"):
+                raise node.error(f"'{location}' has another target namespace")
+            nodes.extend(self.top_level_nodes(included, files))
+        return nodes
 
     def root_class(self):
         """The document root of a schema with several global elements: a choice whose options are
@@ -267,11 +324,14 @@ class _Builder:
         if id(node) in self.filled:
             return cls
         self.filled.add(id(node))
-        choice = self.single(node, "choice", "sequence", "all")
-        if not choice.is_xs("choice"):
-            raise choice.error("only model groups that are a choice are supported yet")
-        for option in choice.xs_children("element"):
-            cls.items.append(self.option_item(option, cls))
+        model = self.single(node, "choice", "sequence", "all")
+        if model.is_xs("all"):
+            raise model.error("model groups that are xs:all are not supported yet")
+        cls.content = model.tag
+        if model.is_xs("choice"):
+            self.options(model, cls)
+        else:
+            self.particles(model, cls)
         return cls
 
     def complex_class(self, node, cpp_name, schema_name, kind, outer, file_stem):
@@ -319,21 +379,50 @@ class _Builder:
         cls.content = node.tag
         cls.content_optional = node.get("minOccurs", "1") == "0"
         if node.tag == "choice":
-            for option in node.xs_children("element"):
-                cls.items.append(self.option_item(option, cls))
+            self.options(node, cls)
             return
-        for particle in node.xs_children():
-            if particle.tag == "element":
-                cls.items.append(self.element_item(particle, cls))
-            elif particle.tag == "group":
-                cls.items.append(self.group_item(particle))
-            elif particle.tag != "annotation":
-                raise particle.error(f"xs:{particle.tag} inside xs:{node.tag} is not supported yet")
+        self.particles(node, cls)
         if node.tag == "all":
             for item in cls.items:
                 if item.form != "element" or item.occurs == "list":
                     raise node.error(f"'{item.name}': xs:all holds single elements only")
                 item.form = "all"
+
+    def particles(self, node, cls):
+        """The items of a sequence or xs:all: elements, model-group references and choices."""
+        for particle in node.xs_children():
+            if particle.tag == "element":
+                cls.items.append(self.element_item(particle, cls))
+            elif particle.tag == "group":
+                cls.items.append(self.group_item(particle))
+            elif particle.tag == "choice" and node.tag == "sequence":
+                cls.items.append(self.choice_item(particle, cls))
+            elif particle.tag != "annotation":
+                raise particle.error(f"xs:{particle.tag} inside xs:{node.tag} is not supported yet")
+
+    def options(self, node, cls):
+        for option in node.xs_children():
+            if option.tag == "element":
+                cls.items.append(self.option_item(option, cls))
+            elif option.tag != "annotation":
+                raise option.error(f"xs:{option.tag} as a choice option is not supported yet")
+        # An option that may be absent lets the whole choice be absent.
+        if any(item.min_occurs == 0 for item in cls.items):
+            cls.content_optional = True
+
+    def choice_item(self, node, owner):
+        """A choice inside a sequence: an item holding a nested model-group class, named after
+        b:name (default "choice"), whose options are parsed and written in the owner's content."""
+        name = node.binding("name", "choice")
+        group = BoundClass(self.nested_name(name, node), name, "group", "choice", outer=owner,
+                           file_stem=owner_file(owner), line=node.line)
+        self.options(node, group)
+        owner.nested.append(group)
+        item = Item(name, "group", "required", cls=group, line=node.line)
+        self.occurs(node, item)
+        if group.content_optional and item.occurs == "required":
+            item.occurs, item.min_occurs = "optional", 0
+        return item
 
     def occurs(self, node, item):
         low = node.get("minOccurs", "1")
@@ -374,6 +463,8 @@ class _Builder:
         item = Item(ref, "group", "required",
                     cls=self.shell(self.groups[ref], ref, "group", "choice"), line=node.line)
         self.occurs(node, item)
+        if item.occurs == "list" and not self.groups[ref].xs_children("choice"):
+            raise node.error(f"lists of the sequence group '{ref}' are not supported yet")
         return item
 
     def element_item(self, node, owner):
@@ -394,8 +485,6 @@ class _Builder:
 
     def option_item(self, node, owner):
         item = self.element_item(node, owner)
-        if item.occurs != "required":
-            raise node.error("choice options with their own occurrence are not supported yet")
         item.form = "option"
         return item
 
@@ -429,10 +518,26 @@ class _Builder:
             return
         self.simple_value(node, item, type_name)
 
+    def reserve_pinned_names(self, node):
+        """Names pinned with b:className are kept out of the _2, _3 numbering."""
+        pinned = node.binding("className")
+        if pinned is not None:
+            if not re.fullmatch(r"c_\w+", pinned, flags=re.ASCII):
+                raise node.error(f"b:className '{pinned}' is not a class name c_...")
+            if pinned in self.pinned_names or pinned in self.taken_names:
+                raise node.error(f"b:className '{pinned}' is taken")
+            self.pinned_names.add(pinned)
+        for child in node.children:
+            self.reserve_pinned_names(child)
+
     def nested_name(self, name, node):
+        """c_<name>, with _2, _3 ... after names taken, unless b:className pins the name."""
+        pinned = node.binding("className")
+        if pinned is not None:
+            return pinned
         base = f"c_{name}"
         candidate, suffix = base, 2
-        while candidate in self.taken_names:
+        while candidate in self.taken_names or candidate in self.pinned_names:
             candidate, suffix = f"{base}_{suffix}", suffix + 1
         self.taken_names.add(candidate)
         return candidate
@@ -514,6 +619,106 @@ def owner_file(cls):
     while cls.outer is not None:
         cls = cls.outer
     return cls.file_stem
+
+
+def assign_files(schema):
+    """The file of each top-level class: the schema's own file for a single-file layout and for
+    the root choice, <prefix>-<Type> otherwise."""
+    files, names = {f"{schema.file_prefix}-fwd"}, set()
+    for top in schema.classes:
+        if schema.single_file or top.kind == "root":
+            top.file, stem = schema.file_prefix, schema.file_prefix
+        else:
+            top.file, stem = f"{schema.file_prefix}-{top.file_stem}", top.file_stem
+        top.file_id = re.sub(r"\W", "_", stem, flags=re.ASCII)
+        if schema.single_file:
+            continue
+        # Files, and the file-level names inside them, must differ for a unity build.
+        for key, taken in ((top.file, files), (top.file_id, names)):
+            if key in taken:
+                raise SchemaError(schema.file_name, top.line,
+                                  f"'{top.schema_name}' would share the file or file-level names "
+                                  f"of another class ({key})")
+            taken.add(key)
+
+
+def decide_storage(schema):
+    """Decides, from the containment graph of the top-level classes, which complex single items
+    are held through an owned pointer and what each class's files need.
+
+    A class embeds its complex single items, so it needs their definitions; a cycle of embedded
+    items could never be laid out, so every embedded item whose target lies in the owner's
+    strongly connected component (itself included) is held through an owned pointer instead.
+    Lists, choices and group references are held through owned pointers already and only name
+    their classes."""
+    embedded = {id(cls): [] for cls in schema.classes}
+    for top in schema.classes:
+        for cls in top.nest():
+            for item in cls.items:
+                if item.by_value and item.cls.outer is not cls:
+                    embedded[id(top)].append((item, item.cls.top))
+    component = _strongly_connected(schema.classes,
+                                    lambda cls: [target for _, target in embedded[id(cls)]])
+    for top in schema.classes:
+        for item, target in embedded[id(top)]:
+            if component[id(target)] == component[id(top)]:
+                item.owned = True
+    for top in schema.classes:
+        needed = [top.base] if top.base is not None else []
+        needed += [target for item, target in embedded[id(top)] if not item.owned]
+        used = list(needed)
+        for cls in top.nest():
+            used += [item.cls.top for item in cls.attributes + cls.items if item.cls is not None]
+        top.needs_complete = _distinct(needed, top)
+        top.uses = _distinct(used, top)
+
+
+def _distinct(classes, excluded):
+    kept = {}
+    for cls in classes:
+        if cls is not excluded:
+            kept.setdefault(id(cls), cls)
+    return sorted(kept.values(), key=lambda cls: cls.cpp_name)
+
+
+def _strongly_connected(nodes, successors):
+    """Tarjan's algorithm without recursion: the component number of each node, by id."""
+    index, low, component = {}, {}, {}
+    stack, on_stack = [], set()
+    counter = 0
+    for start in nodes:
+        if id(start) in index:
+            continue
+        work = [(start, iter(successors(start)))]
+        index[id(start)] = low[id(start)] = counter
+        counter += 1
+        stack.append(start)
+        on_stack.add(id(start))
+        while work:
+            node, children = work[-1]
+            child = next(children, None)
+            if child is not None:
+                if id(child) not in index:
+                    index[id(child)] = low[id(child)] = counter
+                    counter += 1
+                    stack.append(child)
+                    on_stack.add(id(child))
+                    work.append((child, iter(successors(child))))
+                elif id(child) in on_stack:
+                    low[id(node)] = min(low[id(node)], index[id(child)])
+                continue
+            work.pop()
+            if work:
+                parent = work[-1][0]
+                low[id(parent)] = min(low[id(parent)], low[id(node)])
+            if low[id(node)] == index[id(node)]:
+                while True:
+                    member = stack.pop()
+                    on_stack.discard(id(member))
+                    component[id(member)] = id(node)
+                    if member is node:
+                        break
+    return component
 
 
 def build_schema(root):

@@ -77,18 +77,23 @@ class _TreeBuilder(xml.sax.handler.ContentHandler):
         self.stack.pop()
 
 
-def read_schema_tree(file_name):
-    """The root node of the schema document; malformed XML is a SchemaError."""
+def read_schema_tree(file_name, included_by=None):
+    """The root node of the schema document; malformed XML is a SchemaError. A file that cannot be
+    read is reported at the xs:include that names it, when there is one."""
     parser = xml.sax.make_parser()
     parser.setFeature(xml.sax.handler.feature_namespaces, True)
     builder = _TreeBuilder(file_name)
     parser.setContentHandler(builder)
     try:
-        parser.parse(file_name)
+        with open(file_name, "rb") as stream:
+            parser.parse(stream)
     except xml.sax.SAXParseException as error:
         raise SchemaError(file_name, error.getLineNumber(), error.getMessage()) from None
     except OSError as error:
-        raise SchemaError(file_name, 0, error.strerror or str(error)) from None
+        reason = error.strerror or str(error)
+        if included_by is not None:
+            raise included_by.error(f"cannot include '{file_name}': {reason}") from None
+        raise SchemaError(file_name, 0, reason) from None
     root = builder.root
     if not root.is_xs("schema"):
         raise root.error("the document element is not xs:schema")

@@ -125,6 +125,10 @@ elmx_error c_element_parse::sequence_content() {
             // A strict sequence stops at the first element that is not its item; the end check
             // reports it.
             if (!is_lenient()) return ELMX_OK;
+            if (m_steps.is_required_list_empty() &&
+                (error = report(m_reader, ELMX_MANDATORY_ELEMENT_MISSING, m_info.schema_name,
+                                site(11))) != ELMX_OK)
+                return error;
             if ((error = skip_child()) != ELMX_OK) return error;
         }
         if ((error = next_event()) != ELMX_OK) return error;
@@ -153,7 +157,17 @@ elmx_error c_element_parse::choice_content() {
     elmx_error error = ELMX_OK;
     const bool unknown = m_steps.body(m_reader, &m_child, &error);
     if (error != ELMX_OK) return error;
-    if (!unknown && (error = next_event()) != ELMX_OK) return error;
+    if (!unknown) {
+        // A chosen list option takes the elements of its name that follow, one per turn.
+        const std::string option = m_child;
+        if ((error = next_event()) != ELMX_OK) return error;
+        while (m_steps.is_choice_open() && m_reader.is_current_event_tokenisable() &&
+               m_child == option) {
+            m_steps.body(m_reader, &m_child, &error);
+            if (error != ELMX_OK) return error;
+            if ((error = next_event()) != ELMX_OK) return error;
+        }
+    }
     if (!is_lenient() || m_steps.is_choice_made() || !m_reader.is_current_event_tokenisable())
         return ELMX_OK;
     m_steps.mark_choice_skipped();

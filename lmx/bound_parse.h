@@ -65,6 +65,10 @@ public:
     virtual bool is_all_complete() const = 0;
     virtual bool is_choice_made() const = 0;
     virtual void mark_choice_skipped() = 0;
+    // A list of the class with a minimum of one or more is still empty.
+    virtual bool is_required_list_empty() const = 0;
+    // The chosen option is a list, which takes the elements of that option that follow.
+    virtual bool is_choice_open() const = 0;
 
 protected:
     ~c_bound_parse() = default;
@@ -93,6 +97,8 @@ public:
     bool is_all_complete() const override { return all_complete_of(m_object, 0); }
     bool is_choice_made() const override { return choice_made_of(m_object, 0); }
     void mark_choice_skipped() override { mark_skipped_of(m_object, 0); }
+    bool is_required_list_empty() const override { return required_list_empty_of(m_object, 0); }
+    bool is_choice_open() const override { return choice_open_of(m_object, 0); }
 
 private:
     // Each step exists only in the classes that need it; the int overload wins when it does.
@@ -164,6 +170,23 @@ private:
     }
     template <typename T>
     static void mark_skipped_of(T&, long) {}
+    template <typename T>
+    static auto required_list_empty_of(const T& object, int)
+        -> decltype(object.is_required_list_empty()) {
+        return object.is_required_list_empty();
+    }
+    template <typename T>
+    static bool required_list_empty_of(const T&, long) {
+        return false;
+    }
+    template <typename T>
+    static auto choice_open_of(const T& object, int) -> decltype(object.is_choice_open()) {
+        return object.is_choice_open();
+    }
+    template <typename T>
+    static bool choice_open_of(const T&, long) {
+        return false;
+    }
 
     C& m_object;
 };

@@ -129,12 +129,21 @@ template <typename C>
 class ct_bound_write final : public c_bound_write {
 public:
     explicit ct_bound_write(const C& object) : m_object(object) {}
-    void attributes(c_xml_writer& writer) const override { m_object.marshal_attributes(writer); }
+    void attributes(c_xml_writer& writer) const override { attributes_of(m_object, writer, 0); }
     elmx_error content(c_xml_writer& writer) const override {
         return m_object.marshal_child_elements(writer);
     }
 
 private:
+    // Classes without attributes have no attribute step; the int overload wins when there is one.
+    template <typename T>
+    static auto attributes_of(const T& object, c_xml_writer& writer, int)
+        -> decltype(object.marshal_attributes(writer)) {
+        object.marshal_attributes(writer);
+    }
+    template <typename T>
+    static void attributes_of(const T&, c_xml_writer&, long) {}
+
     const C& m_object;
 };
 

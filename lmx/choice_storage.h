@@ -36,10 +36,13 @@ public:
         m_slot.template emplace<Option>();
         return std::get<Option>(m_slot);
     }
-    // Requires chosen() == Option.
+    // The option's value; a default one, never changed, while another option is chosen.
     template <std::size_t Option>
     const auto& get() const {
-        return std::get<Option>(m_slot);
+        using value = std::variant_alternative_t<Option, std::variant<Alternatives...>>;
+        static const value k_unchosen{};
+        const value* held = std::get_if<Option>(&m_slot);
+        return held ? *held : k_unchosen;
     }
     // The value in place when the option is chosen, otherwise a fresh default one.
     template <std::size_t Option, typename Value>

@@ -35,8 +35,11 @@ public:
         if (!m_object) m_object = std::make_unique<T>();
         return *m_object;
     }
-    // Requires exists().
-    const T& get() const { return *m_object; }
+    // A default object, shared and never changed, stands for one that does not exist.
+    const T& get() const {
+        static const T k_absent;
+        return m_object ? *m_object : k_absent;
+    }
     void release() { m_object.reset(); }
 
 private:
