@@ -41,13 +41,13 @@ VALUE_TYPES = {
     "long": ValueType("long", "long long", "ELMX_WS_COLLAPSE", False),
     "double": ValueType("double", "double", "ELMX_WS_COLLAPSE", False),
     "empty": ValueType("empty", "", "ELMX_WS_COLLAPSE", False),
-    "big_int": _value_class("lmx::c_big_int", "lmx/big_numbers.h"),
-    "decimal": _value_class("lmx::c_decimal", "lmx/big_numbers.h"),
-    "duration": _value_class("lmx::c_duration", "lmx/datetime.h"),
-    "datetime": _value_class("lmx::c_datetime", "lmx/datetime.h"),
-    "date": _value_class("lmx::c_date", "lmx/datetime.h"),
-    "time": _value_class("lmx::c_time", "lmx/datetime.h"),
-    "binary": _value_class("lmx::c_binary", "lmx/binary.h"),
+    "big_int": _value_class("lmx::c_big_int", "lmx/values/big_numbers.h"),
+    "decimal": _value_class("lmx::c_decimal", "lmx/values/big_numbers.h"),
+    "duration": _value_class("lmx::c_duration", "lmx/values/datetime.h"),
+    "datetime": _value_class("lmx::c_datetime", "lmx/values/datetime.h"),
+    "date": _value_class("lmx::c_date", "lmx/values/datetime.h"),
+    "time": _value_class("lmx::c_time", "lmx/values/datetime.h"),
+    "binary": _value_class("lmx::c_binary", "lmx/values/binary.h"),
 }
 
 BUILTIN_TYPES = {

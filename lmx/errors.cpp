@@ -1,6 +1,5 @@
 #include "lmx/errors.h"
 
-#include "lmx/utf8_getter.h"
 
 namespace lmx {
 
@@ -95,16 +94,6 @@ void c_error::error(elmx_error_type type, elmx_error code, const char* source_id
             break;
     }
     report_error(type, code, source_id, line, message);
-}
-
-void c_error::error(elmx_error_type type, elmx_error code, const std::string& message) {
-    const char* source_id = nullptr;
-    int line = -1;
-    if (m_current_getter) {
-        source_id = m_current_getter->get_source_id();
-        line = m_current_getter->get_line_num();
-    }
-    error(type, code, source_id, line, message);
 }
 
 bool c_error::get_error_info(elmx_error_type* type, elmx_error* code, int* line) const {

@@ -18,7 +18,7 @@
 
 #include "Generated/DravikSettings.h"
 #include "Generated/flash-invoke.h"
-#include "lmx/writer.h"
+#include "lmx/writing/writer.h"
 #include "saved_documents.h"
 
 namespace ds = DravikSettings;

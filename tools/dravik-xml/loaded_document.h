@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "lmx/reader.h"
+#include "lmx/reading/reader.h"
 
 namespace dravik_xml {
 

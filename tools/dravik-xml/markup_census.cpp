@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "lmx/reader.h"
+#include "lmx/reading/reader.h"
 
 namespace dravik_xml {
 namespace {

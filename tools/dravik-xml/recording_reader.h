@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "lmx/reader.h"
+#include "lmx/reading/reader.h"
 
 namespace dravik_xml {
 
