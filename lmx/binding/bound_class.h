@@ -15,6 +15,13 @@
 
 namespace lmx {
 
+// Where a check is written, for the reader's or writer's error record: the generated source
+// file's name and a line in it.
+struct s_call_site {
+    const char* file;
+    int line;
+};
+
 class c_xml_reader;
 class c_xml_writer;
 template <typename>

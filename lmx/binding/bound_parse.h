@@ -8,6 +8,7 @@
 #include <new>
 #include <string>
 
+#include "lmx/binding/bound_class.h"
 #include "lmx/errors.h"
 #include "lmx/event_tables.h"
 #include "lmx/reading/reader.h"
@@ -17,13 +18,6 @@
 #include "lmx/values/whitespace.h"
 
 namespace lmx {
-
-// Where a check is written, for the reader's error record: the generated source file's name and a
-// line in it.
-struct s_call_site {
-    const char* file;
-    int line;
-};
 
 enum elmx_content_model {
     ELMX_CONTENT_SEQUENCE,

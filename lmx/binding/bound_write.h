@@ -6,10 +6,11 @@
 #include <ostream>
 #include <string>
 
-#include "lmx/binding/bound_parse.h"
+#include "lmx/binding/bound_class.h"
 #include "lmx/binding/owned_pointers.h"
 #include "lmx/errors.h"
 #include "lmx/event_tables.h"
+#include "lmx/values/binary.h"
 #include "lmx/values/conversions.h"
 #include "lmx/writing/document_saving.h"
 #include "lmx/writing/writer.h"
