@@ -166,14 +166,16 @@ TEST(DateTimeOutput, SecondsFollowTheStreamPrecision) {
 // width the form rejects), an exponent, "inf", or a text that reads back as no seconds at all.
 // What is written must be valid and must read back to the same text.
 TEST(DateTimeOutput, SecondsAlwaysWrittenInTheirOwnForm) {
-    const char* const times[] = {"00:00:99.99999", "00:00:09.9999995", "00:00:00.0000001",
-                                 "00:00:00.000999999", "23:59:59.9999999"};
+    const char* const times[] = {"00:00:99.99999",   "00:00:99.9999999",   "00:00:09.9999995",
+                                 "00:00:00.0000001", "00:00:00.000999999", "23:59:59.9999999"};
     for (const char* text : times) {
         const std::string written = c_time(text).get_as_string();
         EXPECT_TRUE(c_time::is_valid(written)) << text << " -> " << written;
         EXPECT_EQ(c_time(written).get_as_string(), written) << text;
     }
     EXPECT_EQ(c_time("00:00:99.99999").get_as_string(), "00:00:99.9999924");
+    // Rounds to the float 100; the nearest float below stands for it.
+    EXPECT_EQ(c_time("00:00:99.9999999").get_as_string(), "00:00:99.9999924");
 
     const char* const durations[] = {
         "PT12345678S",  "PT999999.9S",     "PT99.99999S",

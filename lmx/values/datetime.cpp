@@ -371,6 +371,9 @@ bool c_datetime_base::read(layout form, std::string_view text, bool strict) {
         const std::string_view seconds = in.since(start);
         if (strict ? whole_digits != 2 : seconds.size() < 2) return false;
         m_seconds = to_float(seconds);
+        // "99.9999999" rounds to the float 100, which two whole digits cannot write: the
+        // nearest float that they can stands for it.
+        if (whole_digits == 2 && m_seconds >= 100) m_seconds = std::nextafter(100.0f, 0.0f);
     }
 
     if (in.at_end()) {
