@@ -190,6 +190,27 @@ TEST(FloatOutput, RoundTripsWithinTheWrittenPrecision) {
         EXPECT_EQ(xml_text(converted<double>(text)), text);
 }
 
+// Found by fuzzing: seven digits are more than a float always carries, so "1e-38", written for
+// 1.00000008e-38, read back as 9.99999935e-39 and was written "9.999999e-39" the next time.
+TEST(FloatOutput, TextIsTheSameFromSaveToSave) {
+    const float found = converted<float>("00.00000000000000000000000000000000000001000000010");
+    EXPECT_EQ(xml_text(found), "1.00000008e-38");
+    EXPECT_EQ(converted<float>(xml_text(found)), found);
+    EXPECT_EQ(xml_text(0.1f), "0.1") << "a value that reads back keeps its seven digits";
+
+    // The neighbours of every power of ten, where a decimal digit is worth the least.
+    for (int exponent = -45; exponent <= 38; ++exponent) {
+        float value = converted<float>("1e" + std::to_string(exponent));
+        for (int step = 0; step < 4; ++step)
+            value = std::nextafter(value, 0.0f);
+        for (int step = 0; step < 8;
+             ++step, value = std::nextafter(value, std::numeric_limits<float>::infinity())) {
+            const std::string text = xml_text(value);
+            EXPECT_EQ(xml_text(converted<float>(text)), text) << exponent;
+        }
+    }
+}
+
 TEST(Utf8ToUtf16, ConvertsEveryLengthAndPairs) {
     EXPECT_EQ(from_utf8("A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"),
               (std::wstring{L'A', 0xE9, 0x20AC, 0xD83D, 0xDE00}));

@@ -194,6 +194,14 @@ TEST(DateTimeOutput, SecondsAlwaysWrittenInTheirOwnForm) {
               "PT340282346638528859811704183484516925440S");
 }
 
+// Found by fuzzing: an offset the form allows but that is more than 99 hours ("+99:90", 6030
+// minutes) was written with three digits of hours.
+TEST(DateTimeOutput, OffsetsBeyondNinetyNineHoursKeepTheForm) {
+    EXPECT_EQ(c_gday("---00+99:90").get_as_string(), "---00+99:90");
+    EXPECT_EQ(c_time("10:00:00-99:99").get_as_string(), "10:00:00-99:99");
+    EXPECT_EQ(c_date("2024-01-01+14:00").get_as_string(), "2024-01-01+14:00");
+}
+
 TEST(DateTimeOutput, CallerStreamStateAndLocaleDoNotLeak) {
     const std::locale comma(std::locale::classic(), new comma_numpunct);
     GlobalLocaleGuard guard(comma);

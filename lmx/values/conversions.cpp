@@ -7,6 +7,9 @@
 #include <cstdlib>
 #include <ios>
 #include <limits>
+#include <locale>
+#include <sstream>
+#include <string>
 #include <string_view>
 #include <type_traits>
 #include <utility>
@@ -83,18 +86,32 @@ F& convert_float(F* out, const std::string& text) {
 }
 
 template <typename F>
+std::string general_text(F value, std::streamsize significant_digits) {
+    std::ostringstream out;
+    out.imbue(std::locale::classic());
+    out.precision(significant_digits);
+    out << value;
+    return out.str();
+}
+
+template <typename F>
 std::ostream& write_float(std::ostream& os, F value, std::streamsize significant_digits) {
     if (std::isnan(value)) return os << "NaN";
     if (std::isinf(value)) return os << (value < 0 ? "-INF" : "INF");
     if (value == 0) return os << (std::signbit(value) ? "-0.0" : "0.0");
-    const std::ios_base::fmtflags old_flags = os.flags();
-    const std::streamsize old_precision = os.precision(significant_digits);
     // General notation, whatever notation the caller left set.
-    os.unsetf(std::ios_base::floatfield | std::ios_base::showpoint | std::ios_base::showpos);
-    os << value;
-    os.precision(old_precision);
-    os.flags(old_flags);
-    return os;
+    std::string text = general_text(value, significant_digits);
+    // More digits than the type always carries (7 for float) can name a number whose nearest
+    // value writes differently ("1e-38" reads as 9.99999935e-39, written "9.999999e-39"), so a
+    // saved value would change from save to save. Such a value is written with the digits that
+    // name it exactly, which read back to it.
+    if (significant_digits > std::numeric_limits<F>::digits10) {
+        F back = 0;
+        convert_float(&back, text);
+        if (general_text(back, significant_digits) != text)
+            text = general_text(value, std::numeric_limits<F>::max_digits10);
+    }
+    return os << text;
 }
 
 }  // namespace

@@ -454,7 +454,12 @@ std::string c_datetime_base::format(layout form, std::streamsize precision) cons
         long long offset = m_total_offset_mins;
         out << (offset < 0 ? '-' : '+');
         if (offset < 0) offset = -offset;
-        out << std::setw(2) << offset / 60 << ':' << std::setw(2) << offset % 60;
+        // The form lets "+99:90" through, more than 99 hours of 60 minutes: such an offset
+        // keeps 99 hours, so that what is written has the form and reads back as the same text.
+        // (Larger offsets, which only the setters make, are written as they are.)
+        long long hours = offset / 60;
+        if (hours > 99 && offset <= 99 * 60 + 99) hours = 99;
+        out << std::setw(2) << hours << ':' << std::setw(2) << offset - hours * 60;
     }
     return out.str();
 }
