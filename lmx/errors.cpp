@@ -24,7 +24,7 @@ constexpr error_text k_error_texts[] = {
     {ELMX_BAD_END_OF_ELEMENT, "Bad end of element"},
     {ELMX_BAD_START_TAG_END, "Bad start tag end"},
     {ELMX_BAD_END_TAG, "Syntax error in end tag"},
-    {ELMX_BAD_XML_DECL, "Bad XML Decl spec"},
+    {ELMX_BAD_XML_DECL, "Badly formed XML declaration"},
     {ELMX_BAD_XML_VERSION, "Unsupported XML version"},
     {ELMX_ENCODING_MISMATCH, "Mis-match between specified char encoding and read bytes"},
     {ELMX_ELEMENT_NOT_FOUND, "Element not found"},

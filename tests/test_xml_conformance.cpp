@@ -239,7 +239,7 @@ TEST(Rejected, ContentAfterTheRootElement) {
         {"a stray end tag", call(k_decl, "f", "t", "</invoke>"), lmx::ELMX_NOT_WELL_FORMED,
          "line:3-'invoke'-Not well formed"},
         {"a declaration", call(k_decl, "f", "t", "\n<?xml version='1.0'?>"), lmx::ELMX_BAD_XML_DECL,
-         "line:4-'invoke'-Bad XML Decl spec"},
+         "line:4-'invoke'-Badly formed XML declaration"},
     };
     for (const s_rejected& row : rows)
         expect_rejected(row);
@@ -249,7 +249,7 @@ TEST(Rejected, DeclarationsXmlDoesNotAllow) {
     const s_rejected rows[] = {
         {"standalone other than yes or no",
          call("<?xml version='1.0' standalone='maybe'?>", "f", "t"), lmx::ELMX_BAD_XML_DECL,
-         "line:1-''-Bad XML Decl spec"},
+         "line:1-''-Badly formed XML declaration"},
         {"major version 2", call("<?xml version='2.0'?>", "f", "t"), lmx::ELMX_BAD_XML_VERSION,
          "line:1-''-Unsupported XML version"},
         {"version with letters", call("<?xml version='1.0beta'?>", "f", "t"),
