@@ -247,7 +247,8 @@ class ClassEmitter(Printer):
         return text + self.model_definitions()
 
     def occurs_tests(self):
-        tests = [e.occurs().strip() for e in self.everything if e.occurs()] + self.model_occurs()
+        tests = [e.occurs().strip() for e in self.everything
+                 if e.occurs() and not e.item.untested] + self.model_occurs()
         return " && ".join(tests) or "true"
 
     def model_occurs(self):

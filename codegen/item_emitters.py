@@ -8,7 +8,6 @@ place where the cell is chosen.
 """
 
 from templates import Printer, indent
-from xsd_reader import SchemaError
 
 
 class ItemEmitter(Printer):
@@ -51,6 +50,16 @@ class ItemEmitter(Printer):
 
     def write(self):
         return ""
+
+    def read_element(self, target):
+        """The statement that reads the element's value into target; raw text is kept as the
+        element's content, unparsed."""
+        target = self.r(target)
+        if self.item.value.kind == "raw":
+            return self.r("*error = lmx::read_raw_element(reader, *name, &$target$, $site$);\n",
+                          target=target)
+        return self.r("*error = lmx::read_element(reader, *name, $rules$, $site$, &$target$);\n",
+                      rules=self.rules(), target=target)
 
     def rules(self):
         """How the item's text is read and checked: inline for the whitespace mode alone, else
@@ -250,16 +259,55 @@ class SimpleSingleEmitter(ItemEmitter, _PresenceMixin, _EnumMixin):
                 return true;
                 """, rules=self.rules())
         return self.r("""
-            *error = lmx::read_element(reader, *name, $rules$, $site$, &$member$);
-            $member$_present = true;
+            $read$$member$_present = true;
             return false;
-            """, rules=self.rules())
+            """, read=self.read_element("$member$"))
 
     def write(self):
         if self.item.form == "attribute":
             statement = self.r('lmx::write_attribute(writer, "$X$", $member$);\n')
+        elif self.item.value.kind == "raw":
+            statement = self.r("""
+                if ((error = lmx::write_raw_element(writer, "$X$", $member$, $site$)) != lmx::ELMX_OK)
+                    return error;
+                """)
+            if self.item.occurs != "required":
+                return self.r("if ($member$_present) {\n$body$}\n", body=indent(statement))
+            return statement
         else:
             statement = self.r('lmx::write_simple_element(writer, "$X$", $member$);\n')
+        if self.item.occurs == "required":
+            return statement
+        return self.r("if ($member$_present) $statement$", statement=statement)
+
+
+class FlagEmitter(ItemEmitter, _PresenceMixin):
+    """An empty element of a sequence: present or not, with no value."""
+
+    def members(self):
+        return self.presence_members()
+
+    def declarations(self):
+        text = self.inline("void set_$X$()", "$member$_present = true;")
+        if self.item.occurs == "optional":
+            text += self.inline("bool isset_$X$() const", "return $member$_present;")
+            text += self.inline("void unset_$X$()", "$member$_present = false;")
+        return text
+
+    def occurs(self):
+        if self.item.occurs == "required" and not self.item.untested:
+            return self.r("$member$_present")
+        return None
+
+    def parse(self):
+        return self.r("""
+            *error = lmx::read_empty_element(reader, *name, $site$);
+            $member$_present = true;
+            return false;
+            """)
+
+    def write(self):
+        statement = self.r('lmx::write_empty_element(writer, "$X$");\n')
         if self.item.occurs == "required":
             return statement
         return self.r("if ($member$_present) $statement$", statement=statement)
@@ -269,6 +317,12 @@ class TextEmitter(SimpleSingleEmitter):
     """The text of a simple-content class, named after the class's schema name."""
 
     def parse(self):
+        if self.item.occurs == "optional":
+            return self.r("""
+                *error = lmx::read_optional_simple_content(reader, *name, has_content, $rules$,
+                                                           $site$, &$member$, &$member$_present);
+                return false;
+                """, rules=self.rules())
         return self.r("""
             *error = lmx::read_simple_content(reader, *name, has_content, $rules$, $site$,
                                               &$member$);
@@ -277,7 +331,10 @@ class TextEmitter(SimpleSingleEmitter):
             """, rules=self.rules())
 
     def write(self):
-        return self.r("lmx::write_value(writer(false), $member$);\n")
+        statement = self.r("lmx::write_value(writer(false), $member$);\n")
+        if self.item.occurs == "optional":
+            return self.r("if ($member$_present) $statement$", statement=statement)
+        return statement
 
 
 class ComplexSingleEmitter(ItemEmitter, _PresenceMixin, _ComplexAccessorsMixin):
@@ -582,10 +639,14 @@ class AllSimpleEmitter(AllMemberEmitter, _EnumMixin):
         return self.enum_definitions()
 
     def read(self):
-        return self.r("*error = lmx::read_element(reader, *name, $rules$, $site$, &$member$);\n",
-                      rules=self.rules())
+        return self.read_element("$member$")
 
     def write(self):
+        if self.item.value.kind == "raw":
+            return self.r("""
+                case $all$:
+                    return lmx::write_raw_element(writer, "$X$", $member$, $site$);
+                """)
         return self.r("""
             case $all$:
                 lmx::write_simple_element(writer, "$X$", $member$);
@@ -681,25 +742,19 @@ class ValueOptionEmitter(OptionEmitter):
             """)
 
     def parse(self):
-        if self.item.value.kind == "raw":
-            return self.r("""
-                *error = lmx::read_raw_element(reader, *name, &m_choice.select<$option$>(),
-                                               $site$);
-                break;
-                """)
-        return self.r("""
-            *error = lmx::read_element(reader, *name, $rules$, $site$,
-                                       &m_choice.select<$option$>());
-            break;
-            """, rules=self.rules())
+        return self.read_element("m_choice.select<$option$>()") + "break;\n"
 
     def write(self):
-        function = "write_raw_element" if self.item.value.kind == "raw" else "write_simple_element"
+        if self.item.value.kind == "raw":
+            return self.r("""
+                case $option$:
+                    return lmx::write_raw_element(writer, "$X$", m_choice.get<$option$>(), $site$);
+                """)
         return self.r("""
             case $option$:
-                lmx::$function$(writer, "$X$", m_choice.get<$option$>());
+                lmx::write_simple_element(writer, "$X$", m_choice.get<$option$>());
                 return lmx::ELMX_OK;
-            """, function=function)
+            """)
 
 
 class ComplexOptionEmitter(OptionEmitter, _ComplexAccessorsMixin):
@@ -857,7 +912,7 @@ def select_emitter(item, owner, schema):
         if item.occurs == "list" and value_kind not in ("empty", "raw"):
             return ListOptionEmitter(item, owner, schema)
         if item.occurs == "list":
-            raise SchemaError(schema.file_name, item.line,
+            raise item.error(
                               f"option '{item.name}': a list of empty or raw elements is not "
                               "supported yet")
         if value_kind == "empty":
@@ -874,8 +929,7 @@ def select_emitter(item, owner, schema):
             return AllFlagEmitter(item, owner, schema)
         if value_kind is None:
             return AllComplexEmitter(item, owner, schema)
-        if value_kind != "raw":
-            return AllSimpleEmitter(item, owner, schema)
+        return AllSimpleEmitter(item, owner, schema)
     if item.form == "group":
         if item.occurs == "list":
             return GroupListEmitter(item, owner, schema)
@@ -889,7 +943,9 @@ def select_emitter(item, owner, schema):
         if item.owned:
             return OwnedComplexEmitter(item, owner, schema)
         return ComplexSingleEmitter(item, owner, schema)
-    elif value_kind not in ("empty", "raw"):
+    elif value_kind == "empty":
+        return FlagEmitter(item, owner, schema)
+    else:
         return SimpleSingleEmitter(item, owner, schema)
-    raise SchemaError(schema.file_name, item.line,
+    raise item.error(
                       f"element '{item.name}': this kind of item is not supported yet")

@@ -182,7 +182,7 @@ class SchemaFiles:
         while pending:
             ready = [c for c in pending if all(id(n) in placed for n in c.needs_complete)]
             if not ready:
-                raise SchemaError(self.schema.file_name, pending[0].line,
+                raise SchemaError(pending[0].source, pending[0].line,
                                   f"'{pending[0].cpp_name}' contains itself")
             for cls in ready:
                 ordered.append(cls)

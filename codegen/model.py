@@ -92,6 +92,10 @@ class Item:
     untested: bool = False  # a required item that is_occurs_ok leaves to the parse
     owned: bool = False  # a complex single item held through an owned pointer: it closes a cycle
     line: int = 0
+    source: str = ""  # the schema file that declares the item
+
+    def error(self, message):
+        return SchemaError(self.source, self.line, message)
 
     @property
     def is_simple(self):
@@ -120,6 +124,7 @@ class BoundClass:
     content_optional: bool = False
     empty_allowed: bool = False  # an empty element is accepted although the content is required
     line: int = 0
+    source: str = ""  # the schema file that declares the class
     # Top-level classes only, decided once the whole schema is read: the top-level classes whose
     # definitions this class's header needs, and every top-level class its source file uses.
     needs_complete: List["BoundClass"] = field(default_factory=list)
@@ -208,7 +213,8 @@ class _Builder:
                 table[name] = node
             elif node.tag not in ("annotation", "import", "attribute"):
                 raise node.error(f"xs:{node.tag} is not supported at the top level yet")
-        components = [n for n in top_level if n.tag in ("complexType", "group", "element")]
+        components = self.in_root_order(
+            [n for n in top_level if n.tag in ("complexType", "group", "element")])
         for node in components:
             self.taken_names.add(f"c_{node.require('name')}")
         for node in components:
@@ -220,6 +226,28 @@ class _Builder:
         decide_storage(schema)
         assign_files(schema)
         return schema
+
+    def in_root_order(self, components):
+        """The global elements that carry b:rootIndex first, in that order, then the rest in
+        document order: the index fixes the root's option order and the event codes of the names,
+        whichever included file declares the element."""
+        indexed = {}
+        for node in components:
+            index = node.binding("rootIndex")
+            if index is None:
+                continue
+            if node.tag != "element":
+                raise node.error("b:rootIndex belongs on global elements")
+            if not index.isdigit() or int(index) in indexed:
+                raise node.error(f"b:rootIndex '{index}' is not a new number")
+            indexed[int(index)] = node
+        if not indexed:
+            return components
+        elements = [n for n in components if n.tag == "element"]
+        if sorted(indexed) != list(range(len(elements))):
+            raise self.root.error("b:rootIndex must number every global element from 0")
+        ordered = [indexed[i] for i in range(len(indexed))]
+        return ordered + [n for n in components if n.tag != "element"]
 
     def top_level_nodes(self, document, files):
         """The top-level components of a schema document, with those of each xs:include'd
@@ -245,11 +273,14 @@ class _Builder:
         """The document root of a schema with several global elements: a choice whose options are
         the global elements in schema order, each held as its class (a named type's class for an
         element of a named type)."""
-        root = BoundClass("c_root", "root", "root", "choice", file_stem="", line=self.root.line)
+        root = BoundClass("c_root", "root", "root", "choice", file_stem="", line=self.root.line,
+                         source=self.root.file_name)
         for element in self.schema.elements:
             held = element.base or element
-            item = Item(element.element_name, "option", "required", cls=held, line=element.line,
-                        ns_id=self.schema.ns_id, event=self.event_for(element.element_name))
+            item = Item(element.element_name, "option", "required", cls=held,
+                        line=element.line, source=element.source,
+                        ns_id=self.schema.ns_id,
+                        event=self.event_for(element.element_name, self.schema.ns_id))
             root.items.append(item)
         if not root.items:
             raise self.root.error("a document root needs at least one global element")
@@ -265,14 +296,15 @@ class _Builder:
 
     def global_element_class(self, node, name):
         # The element's name takes its event code before the names inside its anonymous type.
-        self.event_for(name)
+        self.event_for(name, self.schema.ns_id)
         type_name = node.get("type")
         if type_name:
             base = self.named_type_class(node, type_name)
             if base is None:
                 raise node.error(f"global element '{name}' must have a complex type")
             cls = BoundClass(f"c_{name}", base.schema_name, "element", base.content,
-                             base=base, element_name=name, file_stem=name, line=node.line)
+                             base=base, element_name=name, file_stem=name, line=node.line,
+                             source=node.file_name)
         else:
             cls = self.anonymous_element_class(node, name)
             self.complex_class(self.single(node, "complexType"), f"c_{name}", name, "element",
@@ -316,7 +348,7 @@ class _Builder:
         key = id(node)
         if key not in self.class_of:
             self.class_of[key] = BoundClass(f"c_{name}", name, kind, content, file_stem=name,
-                                            line=node.line)
+                                            line=node.line, source=node.file_name)
         return self.class_of[key]
 
     def group_class(self, node, name):
@@ -342,7 +374,7 @@ class _Builder:
         cls = self.class_of.get(key)
         if cls is None:
             cls = BoundClass(cpp_name, schema_name, kind, "sequence", outer=outer,
-                             file_stem=file_stem, line=node.line)
+                             file_stem=file_stem, line=node.line, source=node.file_name)
             self.class_of[key] = cls
         cls.empty_allowed = node.binding("mayBeEmpty") == "true"
         simple_content = node.xs_children("simpleContent")
@@ -369,7 +401,10 @@ class _Builder:
         for child in extension.xs_children("attribute"):
             cls.attributes.append(self.attribute_item(child))
         cls.content = "simple"
-        text = Item(cls.schema_name, "text", "required", line=extension.line)
+        optional = extension.binding("optionalText") == "true"
+        text = Item(cls.schema_name, "text", "optional" if optional else "required",
+                    min_occurs=0 if optional else 1, line=extension.line,
+                    source=extension.file_name)
         self.simple_value(extension, text, extension.require("base"))
         if text.value.kind in ("raw", "empty"):
             raise extension.error("simple content must have a simple type")
@@ -415,10 +450,10 @@ class _Builder:
         b:name (default "choice"), whose options are parsed and written in the owner's content."""
         name = node.binding("name", "choice")
         group = BoundClass(self.nested_name(name, node), name, "group", "choice", outer=owner,
-                           file_stem=owner_file(owner), line=node.line)
+                           file_stem=owner_file(owner), line=node.line, source=node.file_name)
         self.options(node, group)
         owner.nested.append(group)
-        item = Item(name, "group", "required", cls=group, line=node.line)
+        item = Item(name, "group", "required", cls=group, line=node.line, source=node.file_name)
         self.occurs(node, item)
         if group.content_optional and item.occurs == "required":
             item.occurs, item.min_occurs = "optional", 0
@@ -443,17 +478,19 @@ class _Builder:
         name = node.require("name")
         use = node.get("use", "optional")
         item = Item(name, "attribute", "required" if use == "required" else "optional",
-                    line=node.line)
+                    line=node.line, source=node.file_name)
         anonymous = node.xs_children("simpleType")
-        if anonymous:
+        if node.binding("rawText") == "true":
+            item.value = VALUE_TYPES["raw"]
+        elif anonymous:
             self.simple_value(anonymous[0], item, None)
         else:
             self.simple_value(node, item, node.get("type", "xs:string"))
-        if item.value.kind in ("raw", "empty"):
+        if item.value.kind == "empty":
             raise node.error(f"attribute '{name}' must have a simple type")
         item.default = node.get("default")
         item.fixed = node.get("fixed")
-        item.event = self.event_for(name)
+        item.event = self.event_for(name, item.ns_id)
         return item
 
     def group_item(self, node):
@@ -461,7 +498,8 @@ class _Builder:
         if ref not in self.groups:
             raise node.error(f"unknown model group '{ref}'")
         item = Item(ref, "group", "required",
-                    cls=self.shell(self.groups[ref], ref, "group", "choice"), line=node.line)
+                    cls=self.shell(self.groups[ref], ref, "group", "choice"), line=node.line,
+                    source=node.file_name)
         self.occurs(node, item)
         if item.occurs == "list" and not self.groups[ref].xs_children("choice"):
             raise node.error(f"lists of the sequence group '{ref}' are not supported yet")
@@ -471,13 +509,14 @@ class _Builder:
         if node.get("ref"):
             name, held = self.referenced_element(node)
             item = Item(name, "element", "required", cls=held, line=node.line,
+                        source=node.file_name,
                         ns_id=self.schema.ns_id)
         else:
             name = node.require("name")
-            item = Item(name, "element", "required", line=node.line,
+            item = Item(name, "element", "required", line=node.line, source=node.file_name,
                         ns_id=self.schema.ns_id if self.qualified_locals else 1)
         self.occurs(node, item)
-        item.event = self.event_for(name)
+        item.event = self.event_for(name, item.ns_id)
         item.untested = node.binding("untested") == "true"
         if item.cls is None:
             self.element_value(node, item, owner)
@@ -501,6 +540,12 @@ class _Builder:
             if not complex_type.xs_children("sequence", "all", "choice", "group",
                                             "simpleContent", "attribute"):
                 item.value = VALUE_TYPES["empty"]
+                if node.binding("emptyClass") == "true":
+                    # The element is a flag, but its empty type keeps a class of its own.
+                    owner.nested.append(BoundClass(
+                        self.nested_name(item.name, node), item.name, "local", "sequence",
+                        outer=owner, file_stem=owner_file(owner), line=complex_type.line,
+                        source=complex_type.file_name))
                 return
             item.cls = self.complex_class(complex_type, self.nested_name(item.name, node),
                                           item.name, "local", owner, owner_file(owner))
@@ -608,11 +653,14 @@ class _Builder:
             raise node.error(f"expected one of xs:{', xs:'.join(tags)} inside xs:{node.tag}")
         return children[0]
 
-    def event_for(self, name):
-        if name not in self.events:
-            self.events[name] = self.next_event
+    def event_for(self, name, ns_id):
+        """A name's event code, one per name and namespace: an attribute (no namespace) and a
+        qualified element of the same name are told apart by the reader, so they get two codes."""
+        key = (name, ns_id)
+        if key not in self.events:
+            self.events[key] = self.next_event
             self.next_event += 1
-        return self.events[name]
+        return self.events[key]
 
 
 def owner_file(cls):
@@ -636,7 +684,7 @@ def assign_files(schema):
         # Files, and the file-level names inside them, must differ for a unity build.
         for key, taken in ((top.file, files), (top.file_id, names)):
             if key in taken:
-                raise SchemaError(schema.file_name, top.line,
+                raise SchemaError(top.source, top.line,
                                   f"'{top.schema_name}' would share the file or file-level names "
                                   f"of another class ({key})")
             taken.add(key)

@@ -420,6 +420,21 @@ elmx_error read_simple_content(c_xml_reader& reader, const std::string& item, bo
     return take_element_value(reader, text, item, rules, site, out);
 }
 
+// The same for a text that may be left out: an element without text leaves *present false and
+// *out as it was.
+template <typename T>
+elmx_error read_optional_simple_content(c_xml_reader& reader, const std::string& item,
+                                        bool has_content, const s_value_rules& rules,
+                                        s_call_site site, T* out, bool* present) {
+    std::string& text = reader.get_value_buffer();
+    const elmx_error error =
+        read_simple_content_text(reader, item, has_content, rules.whitespace, &text, site);
+    *present = false;
+    if (error != ELMX_OK || text.empty()) return error;
+    *present = true;
+    return take_element_value(reader, text, item, rules, site, out);
+}
+
 }  // namespace lmx
 
 #endif  // LMX_BOUND_PARSE_H

@@ -1,13 +1,49 @@
 #include "lmx/binding/bound_write.h"
 
+#include "lmx/reading/reader.h"
+
+#include <climits>
 #include <locale>
 #include <new>
 #include <sstream>
 
 namespace lmx {
 
-void write_raw_element(c_xml_writer& writer, const char* name, const std::string& text) {
+bool is_well_formed_content(const std::string& text) {
+    // The reader that will read the text back is the judge: wrapped in an element of its own, the
+    // text must read to that element's end tag and leave nothing after it.
+    static const char k_start[] = "<raw>";
+    static const char k_end[] = "</raw>";
+    std::string document;
+    document.reserve(text.size() + sizeof k_start + sizeof k_end);
+    document.append(k_start).append(text).append(k_end);
+    if (document.size() > UINT_MAX) return false;
+    c_xml_reader_memory reader(document.data(), static_cast<unsigned int>(document.size()));
+    std::string name;
+    std::string content;
+    elmx_error error = ELMX_OK;
+    bool is_empty = false;
+    reader.get_element_event(nullptr, &error, &name);
+    return error == ELMX_OK && reader.get_current_event() == ELXP_NAME &&
+           reader.get_element_ur_value(name, &content, &error, &is_empty) &&
+           reader.read_document_end() && reader.get_error() == ELMX_OK;
+}
+
+elmx_error write_raw_element(c_xml_writer& writer, const char* name, const std::string& text,
+                             s_call_site site) {
+    if (!is_well_formed_content(text)) {
+        const elmx_error error = writer.handle_error(ELMX_NOT_WELL_FORMED, name, site.file,
+                                                     site.line);
+        if (error != ELMX_OK) return error;
+        // Forgiven: the text goes out as character data, so the document stays well-formed.
+        std::ostream& os = writer(true);
+        os << '<' << name << '>';
+        write_value(os, text);
+        os << "</" << name << '>' << writer.endl();
+        return ELMX_OK;
+    }
     writer(true) << '<' << name << '>' << text << "</" << name << '>' << writer.endl();
+    return ELMX_OK;
 }
 
 void write_empty_element(c_xml_writer& writer, const char* name) {

@@ -106,8 +106,14 @@ elmx_error write_in_order(const Record& record, Write write) {
     return ELMX_OK;
 }
 
-// Raw XML text, written as it is stored.
-void write_raw_element(c_xml_writer& writer, const char* name, const std::string& text);
+// Whether text reads back as the content of an element: balanced tags, known entities, allowed
+// characters. Raw text that is not cannot be written as it is stored.
+bool is_well_formed_content(const std::string& text);
+// Raw XML text, written as it is stored. Text that is not well-formed content is reported as
+// ELMX_NOT_WELL_FORMED with the element's name, and nothing is written unless the handler
+// forgives it; then it is written escaped, as character data.
+elmx_error write_raw_element(c_xml_writer& writer, const char* name, const std::string& text,
+                             s_call_site site);
 // `<name/>`
 void write_empty_element(c_xml_writer& writer, const char* name);
 
