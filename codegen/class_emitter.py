@@ -305,15 +305,18 @@ class _ChoiceParts:
         cases = "".join(e.write() for e in self.items)
         if self.skippable:
             cases += "case chosen_skipped:\n    return lmx::ELMX_OK;\n"
+        # An element whose choice may hold no option is written without one, as it was read.
+        fallback = "return lmx::ELMX_OK;" if self.empty_when_unchosen else \
+            self.r('return lmx::report_no_choice(writer, "$schema_name$", $site$);')
         return self.r("""
             lmx::elmx_error $q$::marshal_child_elements(lmx::c_xml_writer& writer) const {
                 switch (getchosen()) {
             $cases$        default:
-                        return lmx::report_no_choice(writer, "$schema_name$", $site$);
+                        $fallback$
                 }
             }
 
-            """, cases=indent(cases, 2))
+            """, cases=indent(cases, 2), fallback=fallback)
 
     def option_cases(self):
         return "".join(f"case {e.event_code}:\n{indent(e.parse())}" for e in self.items)
@@ -560,6 +563,7 @@ class ChoiceEmitter(_ChoiceParts, ElementClassEmitter):
         # A lenient choice records that it held only unknown children.
         self.skippable = not schema.strict
         self.optional = cls.content_optional
+        self.empty_when_unchosen = cls.content_optional
 
     def table_items(self):
         return self.items
@@ -624,6 +628,7 @@ class GroupEmitter(_ChoiceParts, ClassEmitter):
     def __init__(self, cls, schema):
         super().__init__(cls, schema)
         self.optional = cls.content_optional
+        self.empty_when_unchosen = False
 
     def entry_points(self):
         return _group_entry_points()

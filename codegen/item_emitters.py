@@ -64,22 +64,34 @@ class ItemEmitter(Printer):
     def rules(self):
         """How the item's text is read and checked: inline for the whitespace mode alone, else
         the rules constant of rules_table()."""
-        if self.item.fixed is None and not self.checks_literals():
+        if not self.has_rules_table():
             return f"lmx::s_value_rules{{lmx::{self.item.value.whitespace}}}"
         return f"k_{self.owner.flat_name}_{self.item.name}_rules"
 
     def checks_literals(self):
         return bool(self.item.enumeration) and self.schema.strict
 
+    def element_default(self):
+        """The text that an element of the item with empty content reads as."""
+        return self.item.default if self.item.form != "attribute" else None
+
+    def has_rules_table(self):
+        return self.item.value is not None and (
+            self.item.fixed is not None or self.checks_literals()
+            or self.element_default() is not None)
+
     def rules_table(self):
-        if self.item.value is None or (self.item.fixed is None and not self.checks_literals()):
+        if not self.has_rules_table():
             return ""
-        fixed = f'"{self.item.fixed}"' if self.item.fixed is not None else "nullptr"
+        fixed = narrow_literal(self.item.fixed) if self.item.fixed is not None else "nullptr"
         literals = "nullptr"
         if self.checks_literals():
             literals = f"k_{self.owner.flat_name}_{self.item.name}_literals"
-        return self.r("const lmx::s_value_rules $rules${lmx::$ws$, $fixed$, $literals$};\n",
-                      rules=self.rules(), fixed=fixed, literals=literals)
+        default = self.element_default()
+        default = narrow_literal(default) if default is not None else "nullptr"
+        return self.r(
+            "const lmx::s_value_rules $rules${lmx::$ws$, $fixed$, $literals$, $default$};\n",
+            rules=self.rules(), fixed=fixed, literals=literals, default=default)
 
     def initialiser(self):
         """The member's default initialiser: the schema's default, or zero for numbers and
@@ -133,6 +145,20 @@ def cpp_escape(text):
             for i in range(0, len(units), 2):
                 out.append(f"\\x{int.from_bytes(units[i:i + 2], 'little'):04x}\"L\"")
     return "".join(out)
+
+
+def narrow_literal(text):
+    """A C++ narrow literal holding the text as UTF-8."""
+    out = []
+    for byte in text.encode("utf-8"):
+        char = chr(byte)
+        if char in '\\"':
+            out.append("\\" + char)
+        elif 32 <= byte < 127:
+            out.append(char)
+        else:
+            out.append(f'\\x{byte:02x}""')
+    return '"' + "".join(out) + '"'
 
 
 def literal_constant(enumerator):

@@ -360,6 +360,7 @@ struct s_value_rules {
     elmx_whitespace whitespace;
     const char* fixed = nullptr;               // fixed attribute value
     const char* const* enumeration = nullptr;  // checked in strict mode only
+    const char* element_default = nullptr;     // what an element with empty content holds
 };
 
 // An attribute of a class: rejects a second occurrence, reads, checks and stores the value, and
@@ -389,6 +390,10 @@ template <typename T>
 elmx_error take_element_value(c_xml_reader& reader, const std::string& text,
                               const std::string& item, const s_value_rules& rules, s_call_site site,
                               T* out) {
+    if (text.empty() && rules.element_default != nullptr)
+        return take_element_value(reader, std::string(rules.element_default), item,
+                                  s_value_rules{rules.whitespace, nullptr, rules.enumeration},
+                                  site, out);
     const elmx_error error = take_value(reader, text, item, site, out);
     if (error != ELMX_OK) return error;
     if (rules.enumeration) return check_enumerated(reader, text, rules.enumeration, item, site);

@@ -4,6 +4,7 @@
 
 #include "Generated/DravikSettings.h"
 #include "Generated/flash-invoke.h"
+#include "Generated/lmx.h"
 
 namespace dravik_xml {
 namespace {
@@ -14,11 +15,11 @@ struct schema_binding {
 };
 
 // One row per schema, in trial order: settings before messaging, which shares its namespace
-// and three element names. A schema without bound classes yet has a null factory.
+// and three element names.
 constexpr schema_binding k_bindings[] = {
     {"flash", make_document<flash_lmx::c_invoke>},
     {"settings", make_document<DravikSettings::c_root>},
-    {"messaging", nullptr},
+    {"messaging", make_document<dravik_lmx::c_root>},
 };
 
 const embedded_schema* find_embedded_schema(std::string_view name) {

@@ -23,7 +23,6 @@ struct schema_kind {
     document_factory factory;  // null while this build has no bound classes for the schema
 
     std::string_view name() const { return schema->name; }
-    bool can_load() const { return factory != nullptr; }
     bool has_element(const document_element& element) const;
 };
 

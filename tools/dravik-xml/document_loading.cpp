@@ -37,16 +37,6 @@ load_result load_as(std::string_view bytes, const schema_kind& kind,
     return result;
 }
 
-load_result unreadable_by_this_build(const schema_kind& kind, const document_element& element) {
-    load_result result;
-    result.kind = &kind;
-    result.element = element;
-    result.note = "this build of dravik-xml cannot read " + std::string(kind.name()) +
-                  " documents yet (" + element.local_name + "); check it with dravik-xml schema " +
-                  std::string(kind.name()) + " and xmllint --schema";
-    return result;
-}
-
 load_result unknown_element(const document_element& element, const std::string& schema_names) {
     load_result result;
     result.status = load_status::document_errors;
@@ -73,16 +63,10 @@ load_result load_document(std::string_view bytes, const schema_kind* forced_kind
     if (kinds.empty()) return unknown_element(element, schema_kind_names());
 
     load_result first;
-    bool has_tried = false;
     for (const schema_kind* kind : kinds) {
-        if (!kind->can_load()) {
-            if (!has_tried) return unreadable_by_this_build(*kind, element);
-            continue;
-        }
         load_result result = load_as(bytes, *kind, element);
         if (result.status == load_status::loaded) return result;
-        if (!has_tried) first = std::move(result);
-        has_tried = true;
+        if (kind == kinds.front()) first = std::move(result);
     }
     return first;
 }

@@ -15,11 +15,10 @@ namespace dravik_xml {
 enum class load_status {
     loaded,           // complete and without errors
     document_errors,  // the document is wrong: errors holds why
-    cannot_load,      // the document may be right, but this build cannot read it
 };
 
 struct load_result {
-    load_status status = load_status::cannot_load;
+    load_status status = load_status::document_errors;
     const schema_kind* kind = nullptr;  // the schema used, when one was
     document_element element;
     std::vector<document_error> errors;  // at most recording_reader::k_max_errors

@@ -16,7 +16,7 @@ namespace {
 enum exit_status : int {
     k_exit_ok = 0,
     k_exit_document_errors = 1,
-    k_exit_cannot = 2,  // a usage error, an unreadable file, or a document this build cannot read
+    k_exit_cannot = 2,  // a usage error or an unreadable file
 };
 
 exit_status worst(exit_status a, exit_status b) {
@@ -138,7 +138,7 @@ void print_errors(const std::string& file, const load_result& result) {
 exit_status report_failed_load(const std::string& file, const load_result& result) {
     print_errors(file, result);
     if (!result.note.empty()) std::fprintf(stderr, "%s: %s\n", file.c_str(), result.note.c_str());
-    return result.status == load_status::document_errors ? k_exit_document_errors : k_exit_cannot;
+    return k_exit_document_errors;
 }
 
 bool read_or_report(const std::string& file, std::string* bytes) {
