@@ -361,10 +361,11 @@ class ElementClassEmitter(ClassEmitter):
     def model_tables(self):
         text = self.element_table()
         return text + self.r("""
-            const lmx::s_class_parse k_$flat$_parse = {$file$, __LINE__, "$schema_name$", lmx::$content$, lmx::$mode$, $required$, $check$};
+            const lmx::s_class_parse k_$flat$_parse = {$file$, __LINE__, "$schema_name$", lmx::$content$, lmx::$mode$, $required$, $check$$lists$};
             """, content=self.content_model,
                              mode="ELMX_PARSE_STRICT" if self.schema.strict else "ELMX_PARSE_LENIENT",
-                             required=self.content_required(), check=self.check_occurs()) + "\n"
+                             required=self.content_required(), check=self.check_occurs(),
+                             lists=", true" if self.requires_only_lists() else "") + "\n"
 
     def element_table(self):
         elements = self.table_items()
@@ -387,6 +388,9 @@ class ElementClassEmitter(ClassEmitter):
 
     def check_occurs(self):
         return "false"
+
+    def requires_only_lists(self):
+        return False
 
     def model_definitions(self):
         text = self.r("""
@@ -490,6 +494,11 @@ class SequenceEmitter(ElementClassEmitter):
         if self.schema.strict:
             return "false"
         return "true" if any(i.min_occurs > 0 for i in self.cls.items) else "false"
+
+    def requires_only_lists(self):
+        required = [i for i in self.cls.items if i.min_occurs > 0 and i.form == "element"]
+        return (self.content_required() == "true" and bool(self.required_lists())
+                and all(i.occurs == "list" for i in required))
 
     def required_lists(self):
         """The lists that a lenient sequence reports as missing when an unknown element comes

@@ -173,8 +173,12 @@ TEST(GeneratedContent, LenientSequenceReportsAnEmptyRequiredListAtAnUnknownEleme
     const s_load early = load("<Card><Name>n</Name><Extra/><Tag>t</Tag></Card>");
     EXPECT_EQ(early.error, lmx::ELMX_MANDATORY_ELEMENT_MISSING);
     EXPECT_EQ(early.item, "CardType");
-    // At the end of the element, the sequence's own occurrence check speaks.
+    // At the end of the element a list still empty names the type too; any other missing item
+    // is left unnamed.
     const s_load missing = load("<Card><Name>n</Name></Card>");
     EXPECT_EQ(missing.error, lmx::ELMX_MANDATORY_ELEMENT_MISSING);
-    EXPECT_EQ(missing.item, "{unspecified}");
+    EXPECT_EQ(missing.item, "CardType");
+    const s_load nameless = load("<Card><Tag>t</Tag></Card>");
+    EXPECT_EQ(nameless.error, lmx::ELMX_MANDATORY_ELEMENT_MISSING);
+    EXPECT_EQ(nameless.item, "{unspecified}");
 }

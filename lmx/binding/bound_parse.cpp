@@ -68,7 +68,11 @@ elmx_error c_element_parse::run() {
     if (!self_closing && (error = next_event()) != ELMX_OK) return error;
     if (m_reader.get_current_event() == ELXP_END_TAG) {
         if (m_info.content_required &&
-            (error = report(m_reader, ELMX_UNEXPECTED_EMPTY_ELEMENT, m_name, site(4))) != ELMX_OK)
+            (error = m_info.requires_only_lists
+                         ? report(m_reader, ELMX_MANDATORY_ELEMENT_MISSING, m_info.schema_name,
+                                  site(4))
+                         : report(m_reader, ELMX_UNEXPECTED_EMPTY_ELEMENT, m_name, site(4))) !=
+                ELMX_OK)
             return error;
         return self_closing ? ELMX_OK : end_check();
     }
@@ -86,9 +90,12 @@ elmx_error c_element_parse::run() {
             break;
     }
     if (error != ELMX_OK) return error;
+    // A list of one or more still empty names the type, as it does at an unknown element; other
+    // missing items cannot be told apart here.
     if (m_info.check_occurs && !m_steps.is_occurs_ok() &&
-        (error = report(m_reader, ELMX_MANDATORY_ELEMENT_MISSING, "{unspecified}", site(5))) !=
-            ELMX_OK)
+        (error = report(m_reader, ELMX_MANDATORY_ELEMENT_MISSING,
+                        m_steps.is_required_list_empty() ? m_info.schema_name : "{unspecified}",
+                        site(5))) != ELMX_OK)
         return error;
     return end_check();
 }

@@ -38,6 +38,9 @@ struct s_class_parse {
     elmx_parse_mode mode;
     bool content_required;  // an empty element is ELMX_UNEXPECTED_EMPTY_ELEMENT
     bool check_occurs;      // a lenient sequence with required items runs is_occurs_ok at the end
+    // The required content is only lists of one or more: an empty element misses their first
+    // entry, ELMX_MANDATORY_ELEMENT_MISSING naming the type, as at an unknown element.
+    bool requires_only_lists = false;
 };
 
 // The steps of one bound class, as the element parse calls them. ct_bound_parse adapts a generated
