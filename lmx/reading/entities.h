@@ -239,7 +239,7 @@ public:
     std::size_t append_text_run(std::string* out) {
         if (m_ws_mode != ELMX_WS_PRESERVE) return 0;
         const std::size_t count =
-            append_run(out, [](unsigned char c) { return c != '<' && c != '&'; });
+            append_run(out, [](unsigned char c) { return c != '<' && c != '&' && c != ']'; });
         if (count != 0) count_value_bytes(count);
         return count;
     }

@@ -92,6 +92,7 @@ void c_xml::return_to(const bookmark& place) {
     m_document_started = place.document_started;
     m_attributes = place.attributes;
     m_namespaces = place.namespaces;
+    m_text_brackets = 0;
     error_recorder() = place.errors;
 }
 
@@ -190,10 +191,18 @@ void c_xml::copy_reference(std::string* out, bool in_attribute) {
 }
 
 bool c_xml::add_text_char(int c, std::string* text, bool expand_references) {
+    // "]]>" may not appear in character data: the brackets just read are counted, so each "]"
+    // and the character after it are taken one at a time.
+    const unsigned int brackets = m_text_brackets;
+    m_text_brackets = c == ']' ? brackets + 1 : 0;
     if (c == '<') return false;
+    if (c == '>' && brackets >= 2) {
+        record(ELMX_TYPE_FATAL, ELMX_NOT_WELL_FORMED, "']]>' not allowed in content");
+        return true;
+    }
     if (c != '&') {
         m_getter.add_char_wsp(text, c, false);
-        m_getter.append_text_run(text);  // the plain text after it, in one step
+        if (c != ']') m_getter.append_text_run(text);  // the plain text after it, in one step
     } else if (expand_references)
         resolve_reference_in_text(text);
     else
@@ -608,6 +617,61 @@ bool c_xml::get_any_element(const std::string& name, std::string* content, elmx_
     return capture_content(content, &end_name, mode, expand_references) && end_name == name;
 }
 
+// The rest of a captured start tag goes across exactly as written, once its attributes have the
+// form name = "value"; *is_empty tells "/>" from ">".
+bool c_xml::copy_start_tag_rest(std::string* content, bool* is_empty) {
+    enum { after_name, in_name, before_equals, before_value, in_value, after_value } state =
+        after_name;
+    int quote = 0;
+    for (int c = m_getter.get(); c != k_end; c = m_getter.get()) {
+        const bool space = is_xml_space(c);
+        bool fits = true;
+        switch (state) {
+            case in_value:
+                if (c == '<') {
+                    record(ELMX_TYPE_FATAL, ELMX_NOT_WELL_FORMED,
+                           "'<' not allowed in an attribute value");
+                    return false;
+                }
+                if (c == '&') {
+                    copy_reference(content, true);
+                    continue;
+                }
+                if (c == quote) state = after_value;
+                break;
+            case in_name:
+                if (c == '=' || space) state = c == '=' ? before_value : before_equals;
+                else fits = is_name_char(c);
+                break;
+            case before_equals:
+                if (c == '=') state = before_value;
+                else fits = space;
+                break;
+            case before_value:
+                if (is_quote(c)) state = in_value, quote = c;
+                else fits = space;
+                break;
+            default:  // after the name or a value: space, then the next attribute or the end
+                if (c == '>' || c == '/') {
+                    *is_empty = c == '/';
+                    if (*is_empty && m_getter.get() != '>') break;
+                    *content += *is_empty ? "/>" : ">";
+                    return true;
+                }
+                if (space) state = after_name;
+                else fits = state == after_name && is_name_start_char(c) &&
+                            is_xml_space(static_cast<unsigned char>(content->back()));
+                if (fits && !space) state = in_name;
+                break;
+        }
+        if (!fits) break;
+        *content += static_cast<char>(c);
+        if (!m_getter.count_value_bytes(1)) return false;
+    }
+    record(ELMX_TYPE_ERROR, ELMX_NOT_WELL_FORMED, k_not_well_formed);
+    return false;
+}
+
 bool c_xml::capture_content(std::string* content, std::string* end_name, elmx_whitespace mode,
                             bool expand_references) {
     m_attributes.clear();
@@ -647,38 +711,9 @@ bool c_xml::capture_content(std::string* content, std::string* end_name, elmx_wh
             read_name(c, &name);
             *content += '<';
             *content += name;
-            // The rest of the start tag goes across exactly as written.
-            int quote = 0;
             bool is_empty = false;
-            for (c = m_getter.get();; c = m_getter.get()) {
-                if (c == k_end) return false;
-                if (quote) {
-                    if (c == '<') {
-                        record(ELMX_TYPE_FATAL, ELMX_NOT_WELL_FORMED,
-                               "'<' not allowed in an attribute value");
-                        return false;
-                    }
-                    if (c == '&') {
-                        copy_reference(content, true);
-                        continue;
-                    }
-                    if (c == quote) quote = 0;
-                } else if (is_quote(c)) {
-                    quote = c;
-                } else if (c == '>') {
-                    break;
-                } else if (c == '/') {
-                    is_empty = true;
-                    skip_to_tag_end();
-                    break;
-                }
-                *content += static_cast<char>(c);
-                if (!m_getter.count_value_bytes(1)) return false;
-            }
-            if (is_empty) {
-                *content += "/>";
-            } else {
-                *content += '>';
+            if (!copy_start_tag_rest(content, &is_empty)) return false;
+            if (!is_empty) {
                 if (!allows_nesting(open_names.size() + 1, name)) return false;
                 open_names.push_back(name);
             }

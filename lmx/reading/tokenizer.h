@@ -176,6 +176,7 @@ private:
     void record(elmx_error_type type, elmx_error code, const std::string& message);
     elxp_xml_event fail(elmx_error code, const std::string& message);
     elxp_xml_event finish_event(elxp_xml_event event);
+    bool copy_start_tag_rest(std::string* content, bool* is_empty);
     bool capture_content(std::string* content, std::string* end_name, elmx_whitespace mode,
                          bool expand_references);
 
@@ -184,6 +185,7 @@ private:
     c_enumerated_namespaces m_namespaces;
     bool m_doctype_seen = false;
     bool m_document_started = false;
+    unsigned int m_text_brackets = 0;  // "]" characters that end the character data read so far
     c_attribute_store m_attributes;
     std::string m_prefix_scratch;
     unsigned int m_max_depth = k_default_max_depth;
