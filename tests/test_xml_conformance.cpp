@@ -207,6 +207,32 @@ TEST(Rejected, MarkupInAttributesAndUnbalancedEntities) {
         expect_rejected(row);
 }
 
+TEST(Rejected, CdataEndInTextAndMalformedRawMarkup) {
+    const std::string null_holding = "\n<invoke name='f' returntype='xml'><arguments>\n<null>";
+    const s_accepted accepted[] = {
+        {"brackets apart", call(k_decl, "f", "a]] >b]]&gt;c"), L"f", L"a]] >b]]>c"},
+        {"brackets in a section", call(k_decl, "f", "<![CDATA[a]]]]><![CDATA[>b]]>"), L"f",
+         L"a]]>b"},
+    };
+    for (const s_accepted& row : accepted)
+        expect_accepted(row);
+    const s_rejected rows[] = {
+        {"section end in text", call(k_decl, "f", "a]]>b"), lmx::ELMX_NOT_WELL_FORMED,
+         "line:3-'string'-Not well formed"},
+        {"section end in raw content", null_holding + "a]]]>b</null></arguments></invoke>",
+         lmx::ELMX_NOT_WELL_FORMED, "line:3-'null'-Not well formed"},
+        {"raw attribute without value", null_holding + "<x a>t</x></null></arguments></invoke>",
+         lmx::ELMX_NOT_WELL_FORMED, "line:3-'null'-Not well formed"},
+        {"raw attributes not apart",
+         null_holding + "<x a='1'b='2'/></null></arguments></invoke>",
+         lmx::ELMX_NOT_WELL_FORMED, "line:3-'null'-Not well formed"},
+        {"raw junk before the tag end", null_holding + "<x / >t</null></arguments></invoke>",
+         lmx::ELMX_NOT_WELL_FORMED, "line:3-'null'-Not well formed"},
+    };
+    for (const s_rejected& row : rows)
+        expect_rejected(row);
+}
+
 TEST(Rejected, CharactersAndBytesTheEncodingCannotHold) {
     const s_rejected rows[] = {
         {"raw control character", call(k_decl, "f", "a\x05"), lmx::ELMX_NOT_WELL_FORMED,

@@ -654,7 +654,8 @@ bool c_xml::copy_start_tag_rest(std::string* content, bool* is_empty) {
             default:  // after the name or a value: space, then the next attribute or the end
                 if (c == '>' || c == '/') {
                     *is_empty = c == '/';
-                    if (*is_empty && m_getter.get() != '>') break;
+                    fits = !*is_empty || m_getter.get() == '>';
+                    if (!fits) break;
                     *content += *is_empty ? "/>" : ">";
                     return true;
                 }
@@ -668,7 +669,7 @@ bool c_xml::copy_start_tag_rest(std::string* content, bool* is_empty) {
         *content += static_cast<char>(c);
         if (!m_getter.count_value_bytes(1)) return false;
     }
-    record(ELMX_TYPE_ERROR, ELMX_NOT_WELL_FORMED, k_not_well_formed);
+    record(ELMX_TYPE_FATAL, ELMX_NOT_WELL_FORMED, k_not_well_formed);
     return false;
 }
 
