@@ -11,8 +11,7 @@
 
 namespace lmx_fuzz {
 
-// Whatever loads saves again, unless is_complete (is_occurs_ok of every object in the tree)
-// calls it incomplete; what it saves loads, and saves to the same text; copies save to the
+// Whatever loads saves again, unless is_complete(root, save_error) calls it incomplete; what it saves loads, and saves to the same text; copies save to the
 // same text as their original.
 template <typename Root, typename Completeness>
 void check_round_trip(const std::uint8_t* data, std::size_t size, Completeness is_complete) {
@@ -21,8 +20,11 @@ void check_round_trip(const std::uint8_t* data, std::size_t size, Completeness i
         lmx::ELMX_OK)
         return;
     std::string saved;
-    if (first.marshal(&saved) != lmx::ELMX_OK) {
-        require(!is_complete(first), "a loaded document that is_occurs_ok accepts does not save");
+    const lmx::elmx_error save_error = first.marshal(&saved);
+    if (save_error != lmx::ELMX_OK) {
+        require(!is_complete(first, save_error),
+                "a loaded document that is_occurs_ok accepts does not save",
+                "code " + std::to_string(save_error));
         return;
     }
 

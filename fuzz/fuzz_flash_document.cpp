@@ -49,6 +49,6 @@ bool is_complete(const c_invoke& invoke) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     lmx_fuzz::check_round_trip<c_invoke>(
-        data, size, [](const c_invoke& invoke) { return is_complete(invoke); });
+        data, size, [](const c_invoke& invoke, lmx::elmx_error) { return is_complete(invoke); });
     return 0;
 }

@@ -8,6 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     lmx_fuzz::check_round_trip<DravikSettings::c_root>(
-        data, size, [](const DravikSettings::c_root& root) { return root.is_occurs_ok(); });
+        data, size,
+        [](const DravikSettings::c_root& root, lmx::elmx_error) { return root.is_occurs_ok(); });
     return 0;
 }

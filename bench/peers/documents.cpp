@@ -57,7 +57,56 @@ void append_parameter(unsigned index, std::string* text) {
     *text += "\t\t</Parameter>\n";
 }
 
+std::string resource(unsigned id, const std::string& indent) {
+    static const char* const k_types[] = {"GIF", "PNG", "SWF", "WAV"};
+    std::string text = indent + "<Resource ID=\"" + std::to_string(id) + "\" Type=\"" +
+                       k_types[id % 4] + "\">\n" + indent +
+                       "\t<URI Method=\"absolute\">http://content.dravik.example/r/" +
+                       std::to_string(id) + ".bin</URI>\n";
+    if (id % 3 == 0)
+        text += indent + "\t<Filters>\n" + indent + "\t\t<Archive Type=\"ZIP\"/>\n" + indent +
+                "\t\t<Encoding Type=\"Base64\"/>\n" + indent + "\t</Filters>\n";
+    return text + indent + "</Resource>\n";
+}
+
 }  // namespace
+
+std::string make_toolbar_document(unsigned buttons) {
+    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                       "<Toolbar xmlns=\"http://www.dravik.example/schemas\">\n"
+                       "\t<ToolbarHeader ID=\"1\" Language=\"en\">\n" +
+                       resource(0, "\t\t") + "\t</ToolbarHeader>\n\t<ToolbarElements>\n";
+    for (unsigned i = 0; i < buttons; ++i) {
+        const std::string n = std::to_string(i);
+        text += "\t\t<ToolbarElement>\n\t\t\t<Button>\n"
+                "\t\t\t\t<MnemonicID>button" + n + "</MnemonicID>\n"
+                "\t\t\t\t<AccName>Button " + n + "</AccName>\n"
+                "\t\t\t\t<AccDesc>Opens the gallery &amp; more</AccDesc>\n"
+                "\t\t\t\t<CommandsSet>\n"
+                "\t\t\t\t\t<ClientCommand Target=\"DravikUI\">\n"
+                "\t\t\t\t\t\t<PerformPickupWindowCommand><Show><SetFocus>true</SetFocus>"
+                "</Show></PerformPickupWindowCommand>\n"
+                "\t\t\t\t\t</ClientCommand>\n"
+                "\t\t\t\t</CommandsSet>\n"
+                "\t\t\t\t<Text>Gallery " + n + "</Text>\n" +
+                resource(i + 1, "\t\t\t\t") +
+                "\t\t\t\t<Width>24</Width>\n"
+                "\t\t\t</Button>\n\t\t</ToolbarElement>\n";
+        if (i % 10 == 9) text += "\t\t<ToolbarElement>\n\t\t\t<Separator/>\n\t\t</ToolbarElement>\n";
+    }
+    return text + "\t</ToolbarElements>\n\t<Height>28</Height>\n</Toolbar>\n";
+}
+
+std::string make_resources_document(unsigned resources) {
+    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                       "<Emoticon xmlns=\"http://www.dravik.example/schemas\">\n"
+                       "\t<EmoticonHeader ID=\"7\">\n\t\t<Name>Smile</Name>\n" +
+                       resource(0, "\t\t") +
+                       "\t</EmoticonHeader>\n\t<ContentData>\n\t\t<Resources>\n";
+    for (unsigned i = 0; i < resources; ++i)
+        text += resource(i + 1, "\t\t\t");
+    return text + "\t\t</Resources>\n\t</ContentData>\n</Emoticon>\n";
+}
 
 std::string make_settings_document(unsigned plugins) {
     std::string text =

@@ -14,6 +14,13 @@ std::string make_flash_call(unsigned arguments);
 // empty) and as many parameters, split between the web and the non-permanent settings.
 std::string make_settings_document(unsigned plugins);
 
+// A toolbar of the given number of buttons, each with its commands, image and notification,
+// with a separator after every tenth.
+std::string make_toolbar_document(unsigned buttons);
+
+// An emoticon whose content lists the given number of resources, with filters on every third.
+std::string make_resources_document(unsigned resources);
+
 }  // namespace peers
 
 #endif  // BENCH_PEERS_DOCUMENTS_H
