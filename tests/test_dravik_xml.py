@@ -55,9 +55,18 @@ class ExampleDocuments(InScratchDirectory):
 
     def test_every_example_checks_clean_as_the_kind_its_name_says(self):
         documents = self.examples()
+        self.assertEqual(len(documents), 35)
         status, out, err = run("check", *map(str, documents))
-        expected = "".join(f"{d}: ok ({d.stem.replace('-', ' ', 1)})\n" for d in documents)
+        # Elements both schemas know are read as settings unless the schema is named.
+        shared = {"messaging-Resource", "messaging-Parameter", "messaging-WPSubsystems"}
+        kind = lambda d: d.stem.replace("-", " ", 1).replace(
+            "messaging", "settings" if d.stem in shared else "messaging")
+        expected = "".join(f"{d}: ok ({kind(d)})\n" for d in documents)
         self.assertEqual((status, out, err), (0, expected, ""))
+        named = [d for d in documents if d.stem in shared]
+        self.assertEqual(run("check", "--schema", "messaging", *map(str, named)),
+                         (0, "".join(f"{d}: ok ({d.stem.replace('-', ' ', 1)})\n"
+                                     for d in named), ""))
 
     def test_every_example_formats_to_a_fixed_point_that_its_schema_accepts(self):
         for document in self.examples():
@@ -224,6 +233,21 @@ class Schemas(InScratchDirectory):
                          (1, "resource.xml:3: Resource: Element not found [16]\n",
                           "resource.xml: Resource in namespace http://www.dravik.example/schemas "
                           "is not the document element of a flash document\n"))
+
+    def test_a_shared_element_settings_refuses_is_read_as_messaging(self):
+        lenient = (EXAMPLES / "settings-Resource.xml").read_text(encoding="utf-8").replace(
+            "<Resource ", "<Resource Note=\"kept out\" ", 1)
+        self.write("lenient.xml", lenient.encode("utf-8"))
+        self.assertEqual(self.run_here("check", "lenient.xml"),
+                         (0, "lenient.xml: ok (messaging Resource)\n", ""))
+        # When neither reads it, the settings errors are shown and the note says so.
+        self.write("neither.xml", lenient.replace(" ID=", " Id=", 1).encode("utf-8"))
+        status, out, err = self.run_here("check", "neither.xml")
+        self.assertEqual(status, 1)
+        self.assertRegex(out, r"^neither\.xml:\d+: Resource: ")
+        self.assertEqual(err, "neither.xml: not a settings document (errors above) nor a "
+                              "messaging document; --schema messaging shows the messaging "
+                              "errors\n")
 
     def test_each_schema_prints_as_its_file_without_includes(self):
         for name, file in (("flash", "flash.xsd"), ("settings", "DravikSettings.xsd")):

@@ -68,6 +68,11 @@ load_result load_document(std::string_view bytes, const schema_kind* forced_kind
         if (result.status == load_status::loaded) return result;
         if (kind == kinds.front()) first = std::move(result);
     }
+    if (kinds.size() > 1 && first.note.empty())
+        first.note = "not a " + std::string(kinds.front()->name()) + " document (errors above) " +
+                     "nor a " + std::string(kinds.back()->name()) + " document; --schema " +
+                     std::string(kinds.back()->name()) + " shows the " +
+                     std::string(kinds.back()->name()) + " errors";
     return first;
 }
 
