@@ -1,6 +1,7 @@
-// Parsing and writing large messaging documents through the root: a toolbar of many buttons and
-// an emoticon of many resources. Both must grow linearly with the count.
-// Usage: messaging_scale [buttons]   (default 20000, about 10 MB; a tenth is timed to compare)
+// Parsing and writing large messaging documents through the root: a toolbar of many buttons, an
+// emoticon of many resources, a command set of many commands and a local messages document.
+// All must grow linearly with the count.
+// Usage: messaging_scale [buttons]   (default 20000, about 10 MB each; a tenth is timed too)
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -33,13 +34,22 @@ bool measure(const char* what, const std::string& text) {
 
 int main(int argc, char** argv) {
     const unsigned buttons = argc > 1 ? static_cast<unsigned>(std::atoi(argv[1])) : 20000;
-    const unsigned resources = buttons * 3;
-    for (unsigned scale : {10u, 1u}) {
-        const std::string toolbar = "toolbar, " + std::to_string(buttons / scale) + " buttons";
-        const std::string emoticon = "emoticon, " + std::to_string(resources / scale) + " resources";
-        if (!measure(toolbar.c_str(), peers::make_toolbar_document(buttons / scale)) ||
-            !measure(emoticon.c_str(), peers::make_resources_document(resources / scale)))
-            return 1;
+    struct kind {
+        const char* name;
+        unsigned count;
+        std::string (*make)(unsigned);
+    };
+    const kind kinds[] = {
+        {"toolbar buttons", buttons, peers::make_toolbar_document},
+        {"emoticon resources", buttons * 3, peers::make_resources_document},
+        {"commands", buttons * 5, peers::make_commands_document},
+        {"local messages", buttons * 3 / 2, peers::make_local_messages_document},
+    };
+    for (const kind& k : kinds) {
+        for (unsigned scale : {10u, 1u}) {
+            const std::string what = std::to_string(k.count / scale) + " " + k.name;
+            if (!measure(what.c_str(), k.make(k.count / scale))) return 1;
+        }
     }
     return 0;
 }

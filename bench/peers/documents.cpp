@@ -108,6 +108,62 @@ std::string make_resources_document(unsigned resources) {
     return text + "\t\t</Resources>\n\t</ContentData>\n</Emoticon>\n";
 }
 
+std::string make_commands_document(unsigned commands) {
+    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                       "<CommandsSet xmlns=\"http://www.dravik.example/schemas\">\n";
+    for (unsigned i = 0; i < commands; ++i) {
+        const std::string n = std::to_string(i);
+        switch (i % 5) {
+            case 0:
+                text += "\t<ClientCommand Target=\"MSN\" Context=\"" + n +
+                        "\">\n\t\t<ExploreURL>\n\t\t\t<URL>http://www.dravik.example/p/" + n +
+                        "</URL>\n\t\t</ExploreURL>\n\t</ClientCommand>\n";
+                break;
+            case 1:
+                text += "\t<ClientCommand Target=\"DravikUI\">\n\t\t<PerformPickupWindowCommand>\n"
+                        "\t\t\t<Move>\n\t\t\t\t<Left>10</Left>\n\t\t\t\t<Top>20</Top>\n"
+                        "\t\t\t\t<Width>300</Width>\n\t\t\t\t<Height>" + n +
+                        "</Height>\n\t\t\t</Move>\n\t\t</PerformPickupWindowCommand>\n"
+                        "\t</ClientCommand>\n";
+                break;
+            case 2:
+                text += "\t<ClientCommand Target=\"Any\">\n\t\t<ShowAboutBox>version <b>2</b>"
+                        "</ShowAboutBox>\n\t</ClientCommand>\n";
+                break;
+            case 3:
+                text += "\t<ClientCommand Target=\"Yahoo\">\n\t\t<SetSessionParams>\n"
+                        "\t\t\t<ToolbarWebSize>\n\t\t\t\t<cx>" + n +
+                        "</cx>\n\t\t\t\t<cy>-1</cy>\n\t\t\t</ToolbarWebSize>\n"
+                        "\t\t</SetSessionParams>\n\t</ClientCommand>\n";
+                break;
+            default:
+                text += "\t<WebCommand>\n\t\t<DoNavigate>\n\t\t\t<URL>http://www.dravik.example/w/" +
+                        n + "</URL>\n\t\t</DoNavigate>\n\t</WebCommand>\n";
+                break;
+        }
+    }
+    return text + "</CommandsSet>\n";
+}
+
+std::string make_local_messages_document(unsigned messages) {
+    static const char* const k_kinds[] = {"<Ok/>", "<Yes/>", "<No/>", "<Cancel/>", "<User/>"};
+    static const char* const k_icons[] = {"Error", "Info", "Question"};
+    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                       "<LocalMessages xmlns=\"http://www.dravik.example/schemas\">\n";
+    for (unsigned i = 0; i < messages; ++i) {
+        const std::string n = std::to_string(i);
+        text += "\t<LocalMessage Language=\"en\">\n\t\t<Text>Message " + n +
+                ": a new pack of winks &amp; nudges is ready</Text>\n";
+        if (i % 2 == 0) text += "\t\t<Explanation>Open the gallery to see it.</Explanation>\n";
+        for (unsigned b = 0; b <= i % 3; ++b)
+            text += std::string("\t\t<Button>\n\t\t\t<ButtonType CustomText=\"Choice\">\n\t\t\t\t") +
+                    k_kinds[(i + b) % 5] + "\n\t\t\t</ButtonType>\n\t\t</Button>\n";
+        text += std::string("\t\t<Icon>") + k_icons[i % 3] + "</Icon>\n\t\t<ID>" + n +
+                "</ID>\n\t</LocalMessage>\n";
+    }
+    return text + "</LocalMessages>\n";
+}
+
 std::string make_settings_document(unsigned plugins) {
     std::string text =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"

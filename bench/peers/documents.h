@@ -21,6 +21,12 @@ std::string make_toolbar_document(unsigned buttons);
 // An emoticon whose content lists the given number of resources, with filters on every third.
 std::string make_resources_document(unsigned resources);
 
+// A command set of the given number of client commands of a few kinds, every fifth a web command.
+std::string make_commands_document(unsigned commands);
+
+// A local messages document of the given number of message dialogs with one to three buttons.
+std::string make_local_messages_document(unsigned messages);
+
 }  // namespace peers
 
 #endif  // BENCH_PEERS_DOCUMENTS_H
