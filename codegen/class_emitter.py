@@ -288,10 +288,7 @@ class _ChoiceParts:
         return f"lmx::ct_choice<{', '.join(slots)}> m_choice;\n"
 
     def model_occurs(self):
-        if self.optional:
-            return []
-        # Unknown children that were skipped are no option.
-        return ["getchosen() < chosen_skipped" if self.skippable else "!m_choice.is_none()"]
+        return [] if self.optional else ["!m_choice.is_none()"]
 
     def choice_definitions(self):
         text = ""

@@ -37,9 +37,15 @@ void check_round_trip(const std::uint8_t* data, std::size_t size, Completeness i
     const lmx::elmx_error loaded = second.unmarshal(saved);
     require(loaded == lmx::ELMX_OK, "a saved document does not load",
             saved + "\n----\ncode " + std::to_string(loaded));
+    // Unknown children skipped by a lenient parse are not written; what they leave may be an
+    // incomplete object, which is_complete must then call so.
     std::string saved_again;
-    require(second.marshal(&saved_again) == lmx::ELMX_OK, "a reloaded document does not save",
-            saved);
+    const lmx::elmx_error save_again_error = second.marshal(&saved_again);
+    if (save_again_error != lmx::ELMX_OK) {
+        require(!is_complete(second, save_again_error), "a reloaded document does not save",
+                saved);
+        return;
+    }
     require(saved_again == saved, "the second save differs from the first",
             saved + "\n----\n" + saved_again);
 
