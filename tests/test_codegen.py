@@ -131,6 +131,24 @@ def check_includes():
     return failures
 
 
+def check_error_in_included_file():
+    """A fault in an included file is reported with that file's name and line."""
+    with tempfile.TemporaryDirectory() as directory:
+        main_schema = os.path.join(directory, "main.xsd")
+        items = os.path.join(directory, "parts", "items.xsd")
+        os.makedirs(os.path.dirname(items))
+        with open(main_schema, "w") as out:
+            out.write(INCLUDING)
+        with open(items, "w") as out:
+            out.write(ITEMS % '\n      <xs:choice>\n        <xs:element name="flag" maxOccurs="2">'
+                      '<xs:complexType/></xs:element>\n      </xs:choice>')
+        result = generate([main_schema, os.path.join(directory, "out")])
+        expected = f"{items}:8: option 'flag'"
+        if result.returncode == 0 or not result.stderr.startswith(expected):
+            return [f"expected '{expected}...', got exit {result.returncode}: {result.stderr}"]
+    return []
+
+
 def check_same_text_everywhere():
     """With or without clang-format on the path, the text is the same."""
     schema = os.path.join(os.path.dirname(os.path.abspath(__file__)), "schemas", "cycles.xsd")
@@ -190,7 +208,8 @@ def check_build_dependencies(build):
 
 
 def main():
-    failures = check_includes() + check_same_text_everywhere() + check_single_file_cycles()
+    failures = (check_includes() + check_error_in_included_file() + check_same_text_everywhere()
+                + check_single_file_cycles())
     if len(sys.argv) > 1:
         failures += check_build_dependencies(sys.argv[1])
     for failure in failures:

@@ -24,9 +24,17 @@ bool is_well_formed_content(const std::string& text) {
     elmx_error error = ELMX_OK;
     bool is_empty = false;
     reader.get_element_event(nullptr, &error, &name);
-    return error == ELMX_OK && reader.get_current_event() == ELXP_NAME &&
-           reader.get_element_ur_value(name, &content, &error, &is_empty) &&
-           reader.read_document_end() && reader.get_error() == ELMX_OK;
+    if (error != ELMX_OK || reader.get_current_event() != ELXP_NAME ||
+        !reader.get_element_ur_value(name, &content, &error, &is_empty) ||
+        !reader.read_document_end() || reader.get_error() != ELMX_OK)
+        return false;
+    // That read copies start tags as written and passes over processing instructions; walking the
+    // elements as a skipped element is walked checks their attributes and the instructions too.
+    c_xml_reader_memory walker(document.data(), static_cast<unsigned int>(document.size()));
+    walker.get_element_event(nullptr, &error, &name);
+    return error == ELMX_OK && walker.get_current_event() == ELXP_NAME &&
+           walker.skip_rest_of_element(name) && walker.read_document_end() &&
+           walker.get_error() == ELMX_OK;
 }
 
 elmx_error write_raw_element(c_xml_writer& writer, const char* name, const std::string& text,
