@@ -54,7 +54,7 @@ class ItemEmitter(Printer):
     def read_element(self, target):
         """The statement that reads the element's value into target; raw text is kept as the
         element's content, unparsed."""
-        target = self.r(target)
+        target = self.r(target).strip()
         if self.item.value.kind == "raw":
             return self.r("*error = lmx::read_raw_element(reader, *name, &$target$, $site$);\n",
                           target=target)
@@ -73,7 +73,9 @@ class ItemEmitter(Printer):
 
     def element_default(self):
         """The text that an element of the item with empty content reads as."""
-        return self.item.default if self.item.form != "attribute" else None
+        if self.item.form == "attribute":
+            return None
+        return self.item.default if self.item.default is not None else self.item.fixed
 
     def has_rules_table(self):
         return self.item.value is not None and (

@@ -228,6 +228,10 @@ TEST(Rejected, CdataEndInTextAndMalformedRawMarkup) {
          lmx::ELMX_NOT_WELL_FORMED, "line:3-'null'-Not well formed"},
         {"raw junk before the tag end", null_holding + "<x / >t</null></arguments></invoke>",
          lmx::ELMX_NOT_WELL_FORMED, "line:3-'null'-Not well formed"},
+        {"double dash in a raw comment", null_holding + "<!-- a -- b --></null></arguments></invoke>",
+         lmx::ELMX_BAD_COMMENT, "line:3-'null'-Badly formed comment"},
+        {"declaration inside raw content", null_holding + "<?xml version='1.0'?></null></arguments>"
+         "</invoke>", lmx::ELMX_NOT_WELL_FORMED, "line:3-'null'-Not well formed"},
     };
     for (const s_rejected& row : rows)
         expect_rejected(row);

@@ -617,6 +617,32 @@ bool c_xml::get_any_element(const std::string& name, std::string* content, elmx_
     return capture_content(content, &end_name, mode, expand_references) && end_name == name;
 }
 
+// After "<!--" in captured content, which leaves comments out: "--" may only end one.
+bool c_xml::skip_checked_comment() {
+    unsigned int dashes = 0;
+    for (int c = m_getter.get(); c != k_end; c = m_getter.get()) {
+        if (dashes >= 2) {
+            if (c == '>') return true;
+            break;
+        }
+        dashes = c == '-' ? dashes + 1 : 0;
+    }
+    record(ELMX_TYPE_FATAL, ELMX_BAD_COMMENT, "Badly formed comment");
+    return false;
+}
+
+// After "<?" in captured content, which leaves instructions out: the target must be a name other
+// than "xml", which only the declaration may use.
+bool c_xml::skip_checked_instruction() {
+    std::string target;
+    const int first = m_getter.get();
+    if (is_name_start_char(first)) read_name(first, &target);
+    for (char& c : target) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (!target.empty() && target != "xml" && m_getter.skip_PI()) return true;
+    record(ELMX_TYPE_FATAL, ELMX_NOT_WELL_FORMED, k_not_well_formed);
+    return false;
+}
+
 // The rest of a captured start tag goes across exactly as written, once its attributes have the
 // form name = "value"; *is_empty tells "/>" from ">".
 bool c_xml::copy_start_tag_rest(std::string* content, bool* is_empty) {
@@ -695,11 +721,11 @@ bool c_xml::capture_content(std::string* content, std::string* end_name, elmx_wh
             open_names.pop_back();
             *content += "</" + name + ">";
         } else if (c == '?') {
-            if (!m_getter.skip_PI()) return false;
+            if (!skip_checked_instruction()) return false;
         } else if (c == '!') {
             int kind = m_getter.get();
             if (kind == '-' && m_getter.get() == '-') {
-                if (!m_getter.skip_comment()) return false;
+                if (!skip_checked_comment()) return false;
             } else if (kind == '[' && m_getter.match_and_keep_difference("CDATA[")) {
                 *content += "<![CDATA[";
                 read_cdata(content);

@@ -176,6 +176,8 @@ private:
     void record(elmx_error_type type, elmx_error code, const std::string& message);
     elxp_xml_event fail(elmx_error code, const std::string& message);
     elxp_xml_event finish_event(elxp_xml_event event);
+    bool skip_checked_comment();
+    bool skip_checked_instruction();
     bool copy_start_tag_rest(std::string* content, bool* is_empty);
     bool capture_content(std::string* content, std::string* end_name, elmx_whitespace mode,
                          bool expand_references);
