@@ -11,10 +11,13 @@
 #include <sstream>
 #include <string>
 
+#include <unistd.h>
+
 namespace lmx_test {
 
+// Named after the process too: suites run in parallel, and other checkouts may run them at once.
 inline std::string temporary_path(const std::string& name) {
-    return ::testing::TempDir() + name;
+    return ::testing::TempDir() + std::to_string(getpid()) + "_" + name;
 }
 
 inline std::string read_file(const std::string& path) {
