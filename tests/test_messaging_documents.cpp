@@ -32,27 +32,12 @@ std::string document(const std::string& element, const std::string& attributes,
            ">\n";
 }
 
-std::string saved(const c_root& root) {
-    std::string text;
-    EXPECT_EQ(root.marshal(&text), lmx::ELMX_OK);
-    return text;
-}
-
-// "ok", or the reader's account of a failed load: "line:N-'item'-description".
-std::string load_message(const std::string& text, c_root* root) {
-    lmx::c_xml_reader_memory reader(text.data(), static_cast<unsigned>(text.size()));
-    if (root->unmarshal(reader) == lmx::ELMX_OK) return "ok";
-    std::string message;
-    return *reader.get_error_message(&message);
-}
+using lmx_test::load_message;
+using lmx_test::message;
+using lmx_test::saved;
 
 std::string load_message(const std::string& text) {
-    c_root root;
-    return load_message(text, &root);
-}
-
-std::string message(int line, const std::string& item, elmx_error code) {
-    return "line:" + std::to_string(line) + "-'" + item + "'-" + lmx::get_error_description(code);
+    return lmx_test::load_message<c_root>(text);
 }
 
 std::vector<std::string> sample_documents() {
