@@ -496,4 +496,24 @@ TEST(MessagingDocuments, NestingThroughTheCommandCycles) {
     const std::string result = load_message(nested(100000));
     EXPECT_NE(result.find(lmx::get_error_description(lmx::ELMX_BADLY_FORMED)), std::string::npos)
         << result;
+
+    // A tree built deeper through the accessors is refused by the writer's own limit.
+    c_root built;
+    c_ClientCommandType* command = &built.get_ClientCommand();
+    for (int turn = 0; turn < 200; ++turn) {
+        c_MenuType& menu = command->get_ShowPopupMenu().get_Menu();
+        menu.append_MenuElement();
+        auto& item = menu.back_MenuElement().get_TextElement();
+        item.set_ID(L"i");
+        item.set_Text(L"t");
+        item.get_CommandsSet().append_ClientCommand();
+        command = &item.get_CommandsSet().get_ClientCommand(0);
+    }
+    std::string unchanged = "unchanged";
+    EXPECT_EQ(built.marshal(&unchanged), lmx::ELMX_BADLY_FORMED);
+    EXPECT_EQ(unchanged, "unchanged");
+    std::ostringstream deep;
+    lmx::c_xml_writer writer(deep);
+    writer.set_max_depth(2000);
+    EXPECT_EQ(built.marshal(writer), lmx::ELMX_OK);
 }

@@ -90,6 +90,8 @@ elmx_error write_attributes_element(c_xml_writer& writer, const char* name, cons
 
 elmx_error write_element(c_xml_writer& writer, const char* name, const s_ns_map* ns_map,
                          const c_bound_write& parts) {
+    // The limit holds whatever the handler answers: going deeper could exhaust the stack.
+    if (!writer.may_nest(name)) return ELMX_BADLY_FORMED;
     write_start_tag(writer, name, ns_map, parts);
     writer(false) << '>' << writer.endl();
     writer.indent();

@@ -304,6 +304,12 @@ void c_xml_writer::nest() {
     m_os << m_tab;
 }
 
+bool c_xml_writer::may_nest(const char* name) {
+    if (static_cast<unsigned int>(m_indent_level) < m_max_depth) return true;
+    handle_error(ELMX_BADLY_FORMED, name, "lmx/writing/writer.cpp", __LINE__);
+    return false;
+}
+
 std::ostream& c_xml_writer::operator()(bool do_indent) {
     if (do_indent) {
         for (int level = 0; level < m_indent_level; ++level)

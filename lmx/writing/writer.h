@@ -63,6 +63,10 @@ std::ostream& operator<<(std::ostream& os, const c_as_xml_attribute<std::string>
 std::ostream& operator<<(std::ostream& os, const c_as_escaped& value);
 std::ostream& operator<<(std::ostream& os, const c_as_ascii& value);
 
+// Default limit on the nesting of the elements written: each level costs stack in the bound
+// classes that write themselves, so a tree built deeper than a reader would accept fails cleanly.
+constexpr unsigned int k_default_max_write_depth = 1024;
+
 class c_xml_writer {
 public:
     static const int include_xml_decl = 1;
@@ -95,6 +99,11 @@ public:
     void undent() {
         if (m_indent_level > 0) --m_indent_level;
     }
+    // Whether one more level of elements may be opened: false, after ELMX_BADLY_FORMED has gone
+    // through handle_error with the element's name, at the depth limit.
+    bool may_nest(const char* name);
+    void set_max_depth(unsigned int depth) { m_max_depth = depth; }
+    unsigned int get_max_depth() const { return m_max_depth; }
 
     // Extra namespace declarations and schema locations for the outermost element; they take
     // effect only when added before it is written.
@@ -133,6 +142,7 @@ private:
 
     std::ostream& m_os;
     int m_indent_level = 0;
+    unsigned int m_max_depth = k_default_max_write_depth;
     const char* m_tab;
     const char* m_newline;
     bool m_ns_attrs_written = false;
