@@ -306,9 +306,9 @@ class _ChoiceParts:
 
     def choice_write(self):
         cases = "".join(e.write() for e in self.items)
-        # An element whose choice may hold no option is written without one, as it was read.
-        # Skipped children are no option either: a choice that needs one refuses them as it
-        # refuses none, since the empty element it would write could not be read back.
+        # An element whose choice may hold no option is written without one, as it was read;
+        # one that must hold an option cannot be written without it, even when unknown children
+        # were skipped in its place: the empty element would not read back.
         fallback = "return lmx::ELMX_OK;" if self.empty_when_unchosen else \
             self.r('return lmx::report_no_choice(writer, "$schema_name$", $site$);')
         return self.r("""
