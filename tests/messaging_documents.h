@@ -1,5 +1,5 @@
-// What the messaging suites share: documents in the target namespace, loading through
-// dravik_lmx::c_root with the reader's own account of a failure, and saving.
+// What the web message and storage suites share: documents in the target namespace, loading
+// through dravik_lmx::c_root with the reader's own account of a failure, and saving.
 #ifndef LMX_TESTS_MESSAGING_DOCUMENTS_H
 #define LMX_TESTS_MESSAGING_DOCUMENTS_H
 
@@ -10,7 +10,7 @@
 #include "Generated/lmx.h"
 #include "saved_documents.h"
 
-namespace lmx_test {
+namespace messaging_test {
 
 const std::string k_declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 const std::string k_ns = " xmlns=\"http://www.dravik.example/schemas\"";
@@ -49,9 +49,9 @@ inline void expect_stable(const dravik_lmx::c_root& root) {
     dravik_lmx::c_root again;
     ASSERT_EQ(load_message(text, &again), "ok") << text;
     EXPECT_EQ(saved(again), text);
-    expect_valid(text, "dravik.xsd");
+    lmx_test::expect_valid(text, "dravik.xsd");
 }
 
-}  // namespace lmx_test
+}  // namespace messaging_test
 
 #endif  // LMX_TESTS_MESSAGING_DOCUMENTS_H

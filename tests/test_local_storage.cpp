@@ -9,7 +9,7 @@
 #include "messaging_documents.h"
 
 using namespace dravik_lmx;
-using namespace lmx_test;
+using namespace messaging_test;
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "messaging_documents.h"
 
 using namespace dravik_lmx;
-using namespace lmx_test;
+using namespace messaging_test;
 
 namespace {
 
@@ -221,7 +221,7 @@ TEST(WebMessages, RectangleValues) {
     const std::string text = saved(root);
     EXPECT_LT(text.find("<Width>640</Width>"), text.find("<Top>0</Top>"));
     EXPECT_LT(text.find("<Height>0</Height>"), text.find("<Left>7</Left>"));
-    expect_valid(text, "dravik.xsd");
+    lmx_test::expect_valid(text, "dravik.xsd");
 
     // Each of the four is required, in both rectangles; the item named is the rectangle.
     for (const char* kept : {"<Left>1</Left><Top>1</Top><Width>1</Width>",
