@@ -1,0 +1,57 @@
+// What the web message and storage suites share: documents in the target namespace, loading
+// through dravik_lmx::c_root with the reader's own account of a failure, and saving.
+#ifndef LMX_TESTS_MESSAGING_DOCUMENTS_H
+#define LMX_TESTS_MESSAGING_DOCUMENTS_H
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Generated/lmx.h"
+#include "saved_documents.h"
+
+namespace messaging_test {
+
+const std::string k_declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+const std::string k_ns = " xmlns=\"http://www.dravik.example/schemas\"";
+
+// The element on line 2, its content from there on.
+inline std::string document(const std::string& element, const std::string& content) {
+    return k_declaration + "<" + element + k_ns + ">" + content + "</" + element + ">\n";
+}
+
+inline std::string saved(const dravik_lmx::c_root& root) {
+    std::string text;
+    EXPECT_EQ(root.marshal(&text), lmx::ELMX_OK);
+    return text;
+}
+
+// "ok", or the reader's account of a failed load: "line:N-'item'-description".
+inline std::string load_message(const std::string& text, dravik_lmx::c_root* root) {
+    lmx::c_xml_reader_memory reader(text.data(), static_cast<unsigned>(text.size()));
+    if (root->unmarshal(reader) == lmx::ELMX_OK) return "ok";
+    std::string message;
+    return *reader.get_error_message(&message);
+}
+
+inline std::string load_message(const std::string& text) {
+    dravik_lmx::c_root root;
+    return load_message(text, &root);
+}
+
+inline std::string message(int line, const std::string& item, lmx::elmx_error code) {
+    return "line:" + std::to_string(line) + "-'" + item + "'-" + lmx::get_error_description(code);
+}
+
+// Saving, reloading and saving again gives the same text, and the text validates.
+inline void expect_stable(const dravik_lmx::c_root& root) {
+    const std::string text = saved(root);
+    dravik_lmx::c_root again;
+    ASSERT_EQ(load_message(text, &again), "ok") << text;
+    EXPECT_EQ(saved(again), text);
+    lmx_test::expect_valid(text, "dravik.xsd");
+}
+
+}  // namespace messaging_test
+
+#endif  // LMX_TESTS_MESSAGING_DOCUMENTS_H
