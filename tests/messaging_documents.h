@@ -20,27 +20,12 @@ inline std::string document(const std::string& element, const std::string& conte
     return k_declaration + "<" + element + k_ns + ">" + content + "</" + element + ">\n";
 }
 
-inline std::string saved(const dravik_lmx::c_root& root) {
-    std::string text;
-    EXPECT_EQ(root.marshal(&text), lmx::ELMX_OK);
-    return text;
-}
-
-// "ok", or the reader's account of a failed load: "line:N-'item'-description".
-inline std::string load_message(const std::string& text, dravik_lmx::c_root* root) {
-    lmx::c_xml_reader_memory reader(text.data(), static_cast<unsigned>(text.size()));
-    if (root->unmarshal(reader) == lmx::ELMX_OK) return "ok";
-    std::string message;
-    return *reader.get_error_message(&message);
-}
+using lmx_test::load_message;
+using lmx_test::message;
+using lmx_test::saved;
 
 inline std::string load_message(const std::string& text) {
-    dravik_lmx::c_root root;
-    return load_message(text, &root);
-}
-
-inline std::string message(int line, const std::string& item, lmx::elmx_error code) {
-    return "line:" + std::to_string(line) + "-'" + item + "'-" + lmx::get_error_description(code);
+    return lmx_test::load_message<dravik_lmx::c_root>(text);
 }
 
 // Saving, reloading and saving again gives the same text, and the text validates.
