@@ -9,45 +9,20 @@
 #include <vector>
 
 #include "Generated/lmx.h"
-#include "saved_documents.h"
+#include "messaging_documents.h"
 
 using namespace dravik_lmx;
+using namespace messaging_test;
 using lmx::elmx_error;
 
 namespace {
 
-const std::string k_declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-const std::string k_ns = " xmlns=\"http://www.dravik.example/schemas\"";
 const std::string k_resource =
     "<Resource ID=\"4711\" Type=\"SWF\"><URI Method=\"absolute\">"
     "http://content.dravik.example/4711.swf</URI></Resource>";
 
-std::string document(const std::string& element, const std::string& attributes,
-                     const std::string& content) {
-    return k_declaration + "<" + element + k_ns + attributes + ">" + content + "</" + element +
-           ">\n";
-}
-
 std::string command(const std::string& content, const std::string& target = "Any") {
     return document("ClientCommand", " Target=\"" + target + "\"", content);
-}
-
-using lmx_test::load_message;
-using lmx_test::message;
-using lmx_test::saved;
-
-std::string load_message(const std::string& text) {
-    return lmx_test::load_message<c_root>(text);
-}
-
-// Saves, reloads the saved text, saves again and validates; returns the saved text.
-std::string round_trip(const c_root& root) {
-    const std::string text = saved(root);
-    c_root again;
-    EXPECT_EQ(load_message(text, &again), "ok");
-    EXPECT_EQ(saved(again), text);
-    lmx_test::expect_valid(text, "dravik.xsd");
-    return text;
 }
 
 }  // namespace

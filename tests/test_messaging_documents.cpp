@@ -14,31 +14,16 @@
 #include <vector>
 
 #include "Generated/lmx.h"
-#include "saved_documents.h"
+#include "messaging_documents.h"
 
 using namespace dravik_lmx;
+using namespace messaging_test;
 using lmx::elmx_error;
 
 namespace {
 
-const std::string k_declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-const std::string k_ns = " xmlns=\"http://www.dravik.example/schemas\"";
 const std::string k_commands = "<WebCommandsSet><WebCommand><DoNavigate><URL>u</URL></DoNavigate>"
                                "</WebCommand></WebCommandsSet>";
-
-std::string document(const std::string& element, const std::string& attributes,
-                     const std::string& content) {
-    return k_declaration + "<" + element + k_ns + attributes + ">" + content + "</" + element +
-           ">\n";
-}
-
-using lmx_test::load_message;
-using lmx_test::message;
-using lmx_test::saved;
-
-std::string load_message(const std::string& text) {
-    return lmx_test::load_message<c_root>(text);
-}
 
 std::vector<std::string> sample_documents() {
     const std::string folder = std::string(LMX_TEST_DATA_DIR) + "/messaging/valid/";

@@ -9,19 +9,14 @@
 #include <utility>
 
 #include "Generated/lmx.h"
-#include "saved_documents.h"
+#include "messaging_documents.h"
 
 using namespace dravik_lmx;
+using namespace messaging_test;
 using lmx::elmx_error;
 
 namespace {
 
-const std::string k_declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-const std::string k_ns = " xmlns=\"http://www.dravik.example/schemas\"";
-
-std::string document(const std::string& element, const std::string& content) {
-    return k_declaration + "<" + element + k_ns + ">" + content + "</" + element + ">\n";
-}
 
 std::string request(const std::string& content) {
     return document("ServerRequestType", content);
@@ -29,24 +24,6 @@ std::string request(const std::string& content) {
 
 std::string reply(const std::string& content) {
     return document("ServerReplyType", content);
-}
-
-using lmx_test::load_message;
-using lmx_test::message;
-using lmx_test::saved;
-
-std::string load_message(const std::string& text) {
-    return lmx_test::load_message<c_root>(text);
-}
-
-// Saves, reloads the saved text, saves again and validates; returns the saved text.
-std::string round_trip(const c_root& root) {
-    const std::string text = saved(root);
-    c_root again;
-    EXPECT_EQ(load_message(text, &again), "ok");
-    EXPECT_EQ(saved(again), text);
-    lmx_test::expect_valid(text, "dravik.xsd");
-    return text;
 }
 
 const std::string k_client_info =
