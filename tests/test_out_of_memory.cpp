@@ -9,6 +9,7 @@
 
 #include "Generated/DravikSettings.h"
 #include "Generated/flash-invoke.h"
+#include "Generated/lmx.h"
 #include "saved_documents.h"
 
 // The replaced operators below pair malloc with free; the compiler only sees new and free.
@@ -55,6 +56,27 @@ const std::string k_call =
     "<invoke name=\"play\" returntype=\"xml\"><arguments><string>intro</string><number>3</number>"
     "<array><property id=\"1\"><true/></property></array></arguments></invoke>";
 
+// An example document loaded through a document root with ever more allocations allowed.
+template <typename Root>
+void expect_root_load_fails_cleanly(const std::string& example) {
+    SCOPED_TRACE(example);
+    const std::string data = LMX_TEST_DATA_DIR;
+    const std::string text = lmx_test::read_file(data.substr(0, data.rfind("/tests/")) +
+                                                 "/examples/documents/" + example);
+    lmx::elmx_error error = lmx::ELMX_OK;
+    for (long allowed = 0; allowed < k_enough; allowed += 7) {
+        Root root;
+        {
+            c_allocation_limit limit(allowed);
+            error = root.unmarshal(text);
+        }
+        if (error == lmx::ELMX_OK) break;
+        ASSERT_EQ(error, lmx::ELMX_UNDEFINED_ERROR) << allowed;
+        EXPECT_EQ(root.getchosen(), Root::chosen_none) << allowed;
+    }
+    EXPECT_EQ(error, lmx::ELMX_OK);
+}
+
 TEST(OutOfMemory, LoadingFailsWithACodeAndLeavesTheDocumentNew) {
     bool loaded = false;
     for (long allowed = 0; allowed < k_enough && !loaded; ++allowed) {
@@ -72,21 +94,9 @@ TEST(OutOfMemory, LoadingFailsWithACodeAndLeavesTheDocumentNew) {
     }
     EXPECT_TRUE(loaded);
 
-    lmx::elmx_error error = lmx::ELMX_OK;
-    const std::string settings = lmx_test::read_file(
-        std::string(LMX_TEST_DATA_DIR).substr(0, std::string(LMX_TEST_DATA_DIR).rfind("/tests/")) +
-        "/examples/documents/settings-Settings.xml");
-    for (long allowed = 0; allowed < k_enough; allowed += 7) {
-        DravikSettings::c_root root;
-        {
-            c_allocation_limit limit(allowed);
-            error = root.unmarshal(settings);
-        }
-        if (error == lmx::ELMX_OK) break;
-        ASSERT_EQ(error, lmx::ELMX_UNDEFINED_ERROR) << allowed;
-        EXPECT_EQ(root.getchosen(), DravikSettings::c_root::chosen_none) << allowed;
-    }
-    EXPECT_EQ(error, lmx::ELMX_OK);
+    expect_root_load_fails_cleanly<DravikSettings::c_root>("settings-Settings.xml");
+    expect_root_load_fails_cleanly<dravik_lmx::c_root>("messaging-ClientCommand.xml");
+    expect_root_load_fails_cleanly<dravik_lmx::c_root>("messaging-ServerMessage.xml");
 }
 
 TEST(OutOfMemory, SavingFailsWithACodeAndChangesNothing) {
