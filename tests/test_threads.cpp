@@ -10,6 +10,7 @@
 
 #include "Generated/DravikSettings.h"
 #include "Generated/flash-invoke.h"
+#include "Generated/lmx.h"
 #include "saved_documents.h"
 
 namespace {
@@ -63,6 +64,13 @@ std::vector<s_job> jobs() {
                                     const std::string& path) {
                            return round_trip<DravikSettings::c_root>(
                                text, path, [](DravikSettings::c_root&) {});
+                       }});
+    }
+    for (const char* element : {"ClientCommand", "ServerMessage", "LocalMessages", "Toolbar"}) {
+        all.push_back({element, [text = example(std::string("messaging-") + element + ".xml")](
+                                    const std::string& path) {
+                           return round_trip<dravik_lmx::c_root>(text, path,
+                                                                 [](dravik_lmx::c_root&) {});
                        }});
     }
     return all;
