@@ -10,8 +10,9 @@
 namespace lmx {
 
 bool is_well_formed_content(const std::string& text) {
-    // The reader that will read the text back is the judge: wrapped in an element of its own, the
-    // text must read to that element's end tag and leave nothing after it.
+    // The reader that will read the text back is the judge, without the leniencies it keeps for
+    // stored documents: wrapped in an element of its own, the text must read to that element's
+    // end tag and leave nothing after it.
     static const char k_start[] = "<raw>";
     static const char k_end[] = "</raw>";
     std::string document;
@@ -19,6 +20,7 @@ bool is_well_formed_content(const std::string& text) {
     document.append(k_start).append(text).append(k_end);
     if (document.size() > UINT_MAX) return false;
     c_xml_reader_memory reader(document.data(), static_cast<unsigned int>(document.size()));
+    reader.set_strict_markup(true);
     std::string name;
     std::string content;
     elmx_error error = ELMX_OK;
@@ -31,6 +33,7 @@ bool is_well_formed_content(const std::string& text) {
     // That read copies start tags as written and passes over processing instructions; walking the
     // elements as a skipped element is walked checks their attributes and the instructions too.
     c_xml_reader_memory walker(document.data(), static_cast<unsigned int>(document.size()));
+    walker.set_strict_markup(true);
     walker.get_element_event(nullptr, &error, &name);
     return error == ELMX_OK && walker.get_current_event() == ELXP_NAME &&
            walker.skip_rest_of_element(name) && walker.read_document_end() &&

@@ -191,12 +191,12 @@ void c_xml::copy_reference(std::string* out, bool in_attribute) {
 }
 
 bool c_xml::add_text_char(int c, std::string* text, bool expand_references) {
-    // "]]>" may not appear in character data: the brackets just read are counted, so each "]"
-    // and the character after it are taken one at a time.
+    // Strict markup refuses "]]>" in character data: the brackets just read are counted, so
+    // each "]" and the character after it are taken one at a time.
     const unsigned int brackets = m_text_brackets;
     m_text_brackets = c == ']' ? brackets + 1 : 0;
     if (c == '<') return false;
-    if (c == '>' && brackets >= 2) {
+    if (c == '>' && brackets >= 2 && m_strict_markup) {
         record(ELMX_TYPE_FATAL, ELMX_NOT_WELL_FORMED, "']]>' not allowed in content");
         return true;
     }
@@ -617,7 +617,8 @@ bool c_xml::get_any_element(const std::string& name, std::string* content, elmx_
     return capture_content(content, &end_name, mode, expand_references) && end_name == name;
 }
 
-// After "<!--" in captured content, which leaves comments out: "--" may only end one.
+// After "<!--" in captured content under strict markup, which leaves comments out: "--" may
+// only end one.
 bool c_xml::skip_checked_comment() {
     unsigned int dashes = 0;
     for (int c = m_getter.get(); c != k_end; c = m_getter.get()) {
@@ -644,7 +645,7 @@ bool c_xml::skip_checked_instruction() {
 }
 
 // The rest of a captured start tag goes across exactly as written, once its attributes have the
-// form name = "value"; *is_empty tells "/>" from ">".
+// form name="value"; *is_empty tells "/>" from ">".
 bool c_xml::copy_start_tag_rest(std::string* content, bool* is_empty) {
     enum { after_name, in_name, before_equals, before_value, in_value, after_value } state =
         after_name;
@@ -685,9 +686,11 @@ bool c_xml::copy_start_tag_rest(std::string* content, bool* is_empty) {
                     *content += *is_empty ? "/>" : ">";
                     return true;
                 }
+                // Attributes must be apart only under strict markup, as in any start tag.
                 if (space) state = after_name;
-                else fits = state == after_name && is_name_start_char(c) &&
-                            is_xml_space(static_cast<unsigned char>(content->back()));
+                else fits = is_name_start_char(c) &&
+                            (!m_strict_markup ||
+                             is_xml_space(static_cast<unsigned char>(content->back())));
                 if (fits && !space) state = in_name;
                 break;
         }
@@ -725,7 +728,8 @@ bool c_xml::capture_content(std::string* content, std::string* end_name, elmx_wh
         } else if (c == '!') {
             int kind = m_getter.get();
             if (kind == '-' && m_getter.get() == '-') {
-                if (!skip_checked_comment()) return false;
+                if (!(m_strict_markup ? skip_checked_comment() : m_getter.skip_comment()))
+                return false;
             } else if (kind == '[' && m_getter.match_and_keep_difference("CDATA[")) {
                 *content += "<![CDATA[";
                 read_cdata(content);

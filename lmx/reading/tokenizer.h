@@ -128,6 +128,10 @@ public:
     bookmark mark() const;
     void return_to(const bookmark& place);
 
+    // Strict markup: the leniencies kept for stored documents ("]]>" in character data, "--" in
+    // comments, no space between attributes) become fatal ELMX_NOT_WELL_FORMED or ELMX_BAD_COMMENT
+    // errors, so that text passed as well-formed is well-formed for any XML parser.
+    void set_strict_markup(bool strict) { m_strict_markup = strict; }
     // Nesting limit for every element level, bound, skipped or captured.
     void set_max_depth(unsigned int depth) { m_max_depth = depth; }
     unsigned int get_max_depth() const { return m_max_depth; }
@@ -187,6 +191,7 @@ private:
     c_enumerated_namespaces m_namespaces;
     bool m_doctype_seen = false;
     bool m_document_started = false;
+    bool m_strict_markup = false;
     unsigned int m_text_brackets = 0;  // "]" characters that end the character data read so far
     c_attribute_store m_attributes;
     std::string m_prefix_scratch;
