@@ -2,8 +2,12 @@
 definitions for the source file. One emitter per content model, chosen in emitter_for(); the
 item-specific text comes from the item emitters."""
 
+import re
+
 from item_emitters import call_site, class_body_indent, file_constant, select_emitter
 from templates import Printer, render, indent, join
+
+_MEMBER_NAME = re.compile(r"(\w+)(?: = .*)?;$")
 
 
 def _param(declaration, name, used):
@@ -49,6 +53,35 @@ def lifecycle_definitions(qualified, name):
         $q$& $q$::operator=($name$&& other) = default;
         $q$::~$name$() = default;
         """, q=qualified, name=name) + "\n"
+
+
+def deep_tree_definitions(qualified, name):
+    """The special members of a class whose objects can hold their own class at any depth: copies
+    and destruction go through the runtime's work piles instead of recursing."""
+    return render("""
+        $q$::$name$() = default;
+        $q$::$name$(const $name$& other) {
+            lmx::c_deep_copy::run(*this, other);
+        }
+        $q$::$name$($name$&& other) = default;
+        $q$& $q$::operator=(const $name$& other) {
+            if (this != &other) {
+                $name$ copy(other);
+                swap(copy);
+            }
+            return *this;
+        }
+        $q$& $q$::operator=($name$&& other) = default;
+        $q$::~$name$() {
+            lmx::c_teardown::run(*this);
+        }
+        """, q=qualified, name=name) + "\n"
+
+
+def member_names(declarations):
+    """The data members that declaration text declares, one per line."""
+    return [match.group(1) for line in declarations.splitlines()
+            if (match := _MEMBER_NAME.search(line.strip()))]
 
 
 def document_declarations(name):
@@ -179,9 +212,10 @@ class ClassEmitter(Printer):
                 friend class lmx::ct_bound_parse;
                 template <typename>
                 friend class lmx::ct_bound_write;
-            $private$
+            $private$$deep$
             $members$};
             """, nested=indent(nested), model_api=indent(self.model_api()),
+                      deep=indent(self.deep_tree_declarations()),
                       lifecycle=indent(lifecycle_declarations(self.cls.cpp_name,
                                                               self.document_constructors())),
                       occurs=indent(self.inline("bool is_occurs_ok() const",
@@ -198,6 +232,16 @@ class ClassEmitter(Printer):
 
     def model_members(self):
         return ""
+
+    def deep_tree_declarations(self):
+        if not self.cls.recursive:
+            return ""
+        return self.r("""
+            friend class lmx::c_deep_copy;
+            friend class lmx::c_teardown;
+            void copy_members(const $name$& other, lmx::c_deep_copy& copy);
+            void release_owned(lmx::c_teardown& teardown);
+            """)
 
     def document_constructors(self):
         return ""
@@ -239,12 +283,62 @@ class ClassEmitter(Printer):
 
     def definitions(self):
         text = "".join(n.definitions() for n in self.nested)
-        text += lifecycle_definitions(self.cls.qualified, self.cls.cpp_name)
+        if self.cls.recursive:
+            text += deep_tree_definitions(self.cls.qualified, self.cls.cpp_name)
+            text += self.deep_tree_steps()
+        else:
+            text += lifecycle_definitions(self.cls.qualified, self.cls.cpp_name)
         for emitter in self.everything:
             accessors = emitter.definitions()
             if accessors:
                 text += accessors + "\n"
         return text + self.model_definitions()
+
+    def recursive_items(self):
+        """The items, options aside, whose objects can reach this class again."""
+        return [e for e in self.everything
+                if e.item.cls is not None and e.item.cls.recursive and e.item.form != "option"]
+
+    def recursive_options(self):
+        return [e for e in self.items
+                if e.item.form == "option" and e.item.cls is not None and e.item.cls.recursive]
+
+    def deep_tree_steps(self):
+        """copy_members and release_owned: every member copied, the recursive ones through the
+        work pile; the recursive children handed to the teardown."""
+        deep = self.recursive_items()
+        deep_names = {f"m_{e.item.name}" for e in deep}
+        copies = "".join(f"copy.copy({name}, other.{name});\n" if name in deep_names
+                         else f"{name} = other.{name};\n"
+                         for e in self.everything for name in member_names(e.members()))
+        for name in member_names(self.model_members()):
+            copies += self.choice_copy() if name == "m_choice" and self.recursive_options() \
+                else f"{name} = other.{name};\n"
+        takes = "".join(f"teardown.take(m_{e.item.name});\n" for e in deep)
+        takes += "".join(self.r("if (auto* option = m_choice.held<$option$>()) "
+                                "teardown.take(*option);\n", option=f"chosen_{e.item.name}")
+                         for e in self.recursive_options())
+        return self.r("""
+            void $q$::copy_members(const $name$& other, lmx::c_deep_copy& copy) {
+            $copies$}
+
+            void $q$::release_owned(lmx::c_teardown& teardown) {
+            $takes$}
+
+            """, copies=indent(copies), takes=indent(takes))
+
+    def choice_copy(self):
+        cases = "".join(self.r("""
+            case $option$:
+                copy.copy(m_choice.renew<$option$>(), other.m_choice.get<$option$>());
+                break;
+            """, option=f"chosen_{e.item.name}") for e in self.recursive_options())
+        return self.r("""
+            switch (other.m_choice.chosen()) {
+            $cases$    default:
+                    m_choice = other.m_choice;
+            }
+            """, cases=indent(cases))
 
     def occurs_tests(self):
         tests = [e.occurs().strip() for e in self.everything

@@ -131,6 +131,9 @@ class BoundClass:
     uses: List["BoundClass"] = field(default_factory=list)
     file: str = ""  # top-level classes: the name of the class's header and source file
     file_id: str = ""  # an identifier unique to that file, for its file-level names
+    # Its objects may hold objects of its own class at any depth, so copying and destroying them
+    # must not recurse through the tree.
+    recursive: bool = False
 
     @property
     def qualified(self):
@@ -224,6 +227,7 @@ class _Builder:
         if schema.root_file is None:
             schema.classes.append(self.root_class())
         decide_storage(schema)
+        mark_recursive(schema)
         assign_files(schema)
         return schema
 
@@ -719,6 +723,25 @@ def decide_storage(schema):
             used += [item.cls.top for item in cls.attributes + cls.items if item.cls is not None]
         top.needs_complete = _distinct(needed, top)
         top.uses = _distinct(used, top)
+
+
+def mark_recursive(schema):
+    """Marks the classes whose objects can contain, at some depth, an object of their own class:
+    those in a cycle of the containment graph of all classes, nested ones included. An element
+    class contains what its type's class contains."""
+    classes = [cls for top in schema.classes for cls in top.nest()]
+
+    def contained(cls):
+        targets = [item.cls for item in cls.attributes + cls.items if item.cls is not None]
+        return targets + ([cls.base] if cls.base is not None else [])
+
+    component = _strongly_connected(classes, contained)
+    sizes = {}
+    for cls in classes:
+        sizes[component[id(cls)]] = sizes.get(component[id(cls)], 0) + 1
+    for cls in classes:
+        cls.recursive = (sizes[component[id(cls)]] > 1
+                         or any(target is cls for target in contained(cls)))
 
 
 def _distinct(classes, excluded):

@@ -160,6 +160,78 @@ TEST(GeneratedCycles, SelfCycleHonoursTheNestingLimit) {
     EXPECT_EQ(load(node_chain(100000), &hostile), lmx::ELMX_BADLY_FORMED);
 }
 
+// Far deeper than the stack would allow if copying or destroying recursed through the tree.
+constexpr int k_deeper_than_the_stack = 200000;
+
+int chain_length(const c_Node& first, int* last_value) {
+    const c_Node* node = &first;
+    int length = 0;
+    while (node->isset_Next()) {
+        node = &node->get_Next();
+        ++length;
+    }
+    *last_value = node->get_Value();
+    return length;
+}
+
+TEST(GeneratedCycles, TreesDeeperThanTheStackCopyAndDestroyWithoutRecursion) {
+    c_List chain;
+    c_Node* node = &chain;
+    for (int level = 0; level < k_deeper_than_the_stack; ++level) {
+        node->set_Value(level);
+        node = &node->get_Next();
+    }
+    node->set_Value(-1);
+
+    c_List copy(chain);
+    int last = 0;
+    EXPECT_EQ(chain_length(copy, &last), k_deeper_than_the_stack);
+    EXPECT_EQ(last, -1);
+    copy.get_Next().get_Next().set_Value(7);
+    EXPECT_EQ(chain.get_Next().get_Next().get_Value(), 2);
+
+    c_List assigned;
+    assigned.set_Value(5);
+    assigned = chain;  // copy assignment, then the old deep tree of the copy goes
+    assigned = copy;
+    EXPECT_EQ(assigned.get_Next().get_Next().get_Value(), 7);
+    EXPECT_EQ(chain_length(assigned, &last), k_deeper_than_the_stack);
+    assigned.reset();
+    EXPECT_FALSE(assigned.isset_Next());
+    chain.unset_Next();
+    EXPECT_FALSE(chain.isset_Next());
+
+    // Three classes in a cycle through an xs:all member, with a list at every level.
+    c_Command command;
+    c_ClientCommand* inner = &command;
+    for (int level = 0; level < k_deeper_than_the_stack / 2; ++level) {
+        inner->set_id(level);
+        c_Menu& menu = inner->get_Menu();
+        menu.append_More();
+        menu.back_More().get_First().set_id(-level);
+        inner = &menu.get_Main().get_First();
+    }
+    c_Command command_copy = command;
+    const c_ClientCommand* walked = &command_copy;
+    int levels = 0;
+    while (walked->isset_Menu()) {
+        EXPECT_EQ(walked->get_Menu().get_More(0).get_First().get_id(), -levels);
+        walked = &walked->get_Menu().get_Main().get_First();
+        ++levels;
+    }
+    EXPECT_EQ(levels, k_deeper_than_the_stack / 2);
+
+    // Two classes in a cycle, through a single item and a bounded list.
+    c_Bar bar;
+    c_Toolbar* toolbar = &bar;
+    for (int level = 0; level < k_deeper_than_the_stack / 2; ++level) {
+        toolbar->append_Extra();
+        toolbar = &toolbar->get_Button().get_Toolbar();
+    }
+    c_Bar bar_copy(bar);
+    bar_copy = bar;
+}
+
 TEST(GeneratedCycles, TwoClassCycleWithABoundedList) {
     c_Bar bar;
     bar.get_Button().set_Caption(L"File");

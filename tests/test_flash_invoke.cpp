@@ -257,6 +257,36 @@ TEST(FlashNesting, HundredLevelsRoundTripAndHostileDepthFails) {
     EXPECT_EQ(load(nested_arrays(100000), &hostile).error, lmx::ELMX_BADLY_FORMED);
 }
 
+TEST(FlashNesting, CallsBuiltDeeperThanTheStackCopyAndDestroy) {
+    // Arrays in arrays, 200,000 levels: copying and destroying must not recurse through them.
+    constexpr int k_levels = 200000;
+    c_invoke invoke;
+    c_FlashClass* value = &invoke.get_arguments().get_FlashClass(0);
+    for (int level = 0; level < k_levels; ++level) {
+        c_FlashArrayType::c_property& property = value->get_array().get_property(0);
+        property.set_id(level);
+        value = &property.get_FlashClass();
+    }
+    value->set_number(42);
+
+    c_invoke copy(invoke);
+    const c_FlashClass* walked = &copy.get_arguments().get_FlashClass(0);
+    int levels = 0;
+    while (walked->getchosen() == c_FlashClass::chosen_array) {
+        walked = &walked->get_array().get_property(0).get_FlashClass();
+        ++levels;
+    }
+    EXPECT_EQ(levels, k_levels);
+    EXPECT_EQ(walked->get_number(), 42);
+    std::string unchanged = "unchanged";
+    EXPECT_EQ(copy.marshal(&unchanged), lmx::ELMX_BADLY_FORMED);
+    EXPECT_EQ(unchanged, "unchanged");
+
+    invoke = copy;
+    copy.get_arguments().get_FlashClass(0).set_string(L"flat");  // the deep option goes
+    EXPECT_EQ(invoke.get_arguments().get_FlashClass(0).getchosen(), c_FlashClass::chosen_array);
+}
+
 TEST(FlashAccessors, ListsGrowInsertDeleteAndAssign) {
     c_FlashInvokeType::c_arguments arguments;
     EXPECT_EQ(arguments.size_FlashClass(), 0u);

@@ -503,4 +503,44 @@ TEST(MessagingDocuments, NestingThroughTheCommandCycles) {
     lmx::c_xml_writer writer(deep);
     writer.set_max_depth(2000);
     EXPECT_EQ(built.marshal(writer), lmx::ELMX_OK);
+
+    // A copy reads back the same.
+    c_root copied(built);
+    std::ostringstream copied_text;
+    lmx::c_xml_writer copied_writer(copied_text);
+    copied_writer.set_max_depth(2000);
+    EXPECT_EQ(copied.marshal(copied_writer), lmx::ELMX_OK);
+    EXPECT_EQ(copied_text.str(), deep.str());
+}
+
+TEST(MessagingDocuments, CommandTreesDeeperThanTheStackCopyAndDestroy) {
+    // 50,000 turns of the command cycle, 300,000 objects deep.
+    constexpr int k_turns = 50000;
+    c_root built;
+    c_ClientCommandType* command = &built.get_ClientCommand();
+    for (int turn = 0; turn < k_turns; ++turn) {
+        c_MenuType& menu = command->get_ShowPopupMenu().get_Menu();
+        menu.append_MenuElement();
+        menu.append_MenuElement();
+        menu.back_MenuElement().set_Separator();
+        auto& item = menu.get_MenuElement(0).get_TextElement();
+        item.set_ID(std::to_wstring(turn));
+        item.get_CommandsSet().append_ClientCommand();
+        command = &item.get_CommandsSet().get_ClientCommand(0);
+    }
+    c_root copy(built);
+    const c_ClientCommandType* walked = &copy.get_ClientCommand();
+    int turns = 0;
+    while (walked->getchosen() == c_ClientCommandType::chosen_ShowPopupMenu) {
+        const c_MenuType& menu = walked->get_ShowPopupMenu().get_Menu();
+        ASSERT_EQ(menu.size_MenuElement(), 2u);
+        EXPECT_EQ(menu.get_MenuElement(1).getchosen(), c_MenuType::c_MenuElement::chosen_Separator);
+        EXPECT_EQ(menu.get_MenuElement(0).get_TextElement().get_ID(), std::to_wstring(turns));
+        walked = &menu.get_MenuElement(0).get_TextElement().get_CommandsSet().get_ClientCommand(0);
+        ++turns;
+    }
+    EXPECT_EQ(turns, k_turns);
+    built = copy;
+    copy.reset();
+    EXPECT_EQ(copy.getchosen(), c_root::chosen_none);
 }

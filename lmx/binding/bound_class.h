@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "lmx/binding/choice_storage.h"
+#include "lmx/binding/deep_trees.h"
 #include "lmx/binding/order_record.h"
 #include "lmx/binding/owned_pointers.h"
 #include "lmx/errors.h"

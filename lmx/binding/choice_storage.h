@@ -44,6 +44,11 @@ public:
         const value* held = std::get_if<Option>(&m_slot);
         return held ? *held : k_unchosen;
     }
+    // The option's storage while it is chosen, otherwise null.
+    template <std::size_t Option>
+    auto* held() {
+        return std::get_if<Option>(&m_slot);
+    }
     // The value in place when the option is chosen, otherwise a fresh default one.
     template <std::size_t Option, typename Value>
     void set(Value&& value) {

@@ -41,6 +41,8 @@ public:
         return m_object ? *m_object : k_absent;
     }
     void release() { m_object.reset(); }
+    // Hands the object over, leaving none.
+    std::unique_ptr<T> take() { return std::move(m_object); }
 
 private:
     std::unique_ptr<T> m_object;
@@ -112,6 +114,12 @@ public:
     // Requires index < size().
     void erase(unsigned int index) { m_entries.erase(m_entries.begin() + index); }
     void clear() { m_entries.clear(); }
+    // Hands every entry over, leaving the list empty.
+    std::vector<std::unique_ptr<T>> take_entries() {
+        std::vector<std::unique_ptr<T>> entries;
+        entries.swap(m_entries);
+        return entries;
+    }
 
     bool is_full(unsigned int max_occurs) const {
         return max_occurs != 0 && m_entries.size() >= max_occurs;
