@@ -7,7 +7,7 @@ import re
 from item_emitters import call_site, class_body_indent, file_constant, select_emitter
 from templates import Printer, render, indent, join
 
-_MEMBER_NAME = re.compile(r"(\w+)(?: = .*)?;$")
+_MEMBER_NAME = re.compile(r"^[^(]*?(\w+)(?: = .*|\{.*\})?;$")
 
 
 def _param(declaration, name, used):

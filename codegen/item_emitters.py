@@ -27,6 +27,10 @@ class ItemEmitter(Printer):
             self.v["ret"] = self.v["param"]
         if item.cls is not None:
             self.v["C"] = item.cls.qualified
+        # A shared default is read through get() and filled through fresh().
+        shared = item.shared_default
+        self.v["value"] = f"m_{item.name}.get()" if shared else f"m_{item.name}"
+        self.v["target"] = f"m_{item.name}.fresh()" if shared else f"m_{item.name}"
 
     def body_indent(self):
         return class_body_indent(self.owner)
@@ -94,6 +98,34 @@ class ItemEmitter(Printer):
         return self.r(
             "const lmx::s_value_rules $rules${lmx::$ws$, $fixed$, $literals$, $default$};\n",
             rules=self.rules(), fixed=fixed, literals=literals, default=default)
+
+    def value_members(self):
+        """The value's storage: the value itself, or a shared default and its constant."""
+        if self.item.shared_default:
+            return self.r("""
+                static const $T$& default_$X$();
+                lmx::ct_shared_default<$T$> $member${default_$X$()};
+                """)
+        return self.r("$T$ $member$$init$;\n", init=self.initialiser())
+
+    def shared_default_definition(self):
+        if not self.item.shared_default:
+            return ""
+        return self.r("""
+            const $T$& $cls$::default_$X$() {
+                static const $T$ k_value = $default$;
+                return k_value;
+            }
+
+            """, default=self.default_literal())
+
+    def default_reset(self):
+        """What unset_X does to the value: it reads as its default again."""
+        if self.item.default is None:
+            return []
+        if self.item.shared_default:
+            return ["$member$.restore_default();"]
+        return [self.r("$member$ = $default$;", default=self.default_literal())]
 
     def initialiser(self):
         """The member's default initialiser: the schema's default, or zero for numbers and
@@ -198,7 +230,7 @@ class _EnumMixin:
             return ""
         return self.r("""
             elmx_enums $cls$::getenum_$X$() const {
-                return static_cast<elmx_enums>(lmx::find_enum_code($member$, $table$));
+                return static_cast<elmx_enums>(lmx::find_enum_code($value$, $table$));
             }
 
             bool $cls$::setenum_$X$(elmx_enums value) {
@@ -256,10 +288,10 @@ class SimpleSingleEmitter(ItemEmitter, _PresenceMixin, _EnumMixin):
     """An attribute, or a simple-typed element of a sequence, held as a value with a flag."""
 
     def members(self):
-        return self.r("$T$ $member$$init$;\n", init=self.initialiser()) + self.presence_members()
+        return self.value_members() + self.presence_members()
 
     def declarations(self):
-        text = self.inline("$ret$ get_$X$() const", "return $member$;")
+        text = self.inline("$ret$ get_$X$() const", "return $value$;")
         text += self.inline("lmx::elmx_error set_$X$($param$ value)", "$member$ = value;",
                             "$member$_present = true;", "return lmx::ELMX_OK;")
         text += self.enum_declarations()
@@ -267,14 +299,13 @@ class SimpleSingleEmitter(ItemEmitter, _PresenceMixin, _EnumMixin):
             text += self.inline("lmx::elmx_error set_$X$()", "return set_$X$($literal$);",
                                 literal=f'L"{cpp_escape(self.item.fixed)}"')
         if self.item.occurs == "optional":
-            reset = ["$member$ = $default$;"] if self.item.default is not None else []
             text += self.inline("bool isset_$X$() const", "return $member$_present;")
-            text += self.inline("void unset_$X$()", "$member$_present = false;", *reset,
-                                default=self.default_literal() if reset else "")
+            text += self.inline("void unset_$X$()", "$member$_present = false;",
+                                *self.default_reset())
         return text
 
     def definitions(self):
-        return self.enum_definitions()
+        return self.shared_default_definition() + self.enum_definitions()
 
     def occurs(self):
         return self.r("$member$_present") if self.item.occurs == "required" else None
@@ -283,17 +314,17 @@ class SimpleSingleEmitter(ItemEmitter, _PresenceMixin, _EnumMixin):
         if self.item.form == "attribute":
             return self.r("""
                 *error = lmx::read_attribute(reader, "$X$", $rules$, $site$,
-                                             &$member$_present, &$member$);
+                                             &$member$_present, &$target$);
                 return true;
                 """, rules=self.rules())
         return self.r("""
             $read$$member$_present = true;
             return false;
-            """, read=self.read_element("$member$"))
+            """, read=self.read_element("$target$"))
 
     def write(self):
         if self.item.form == "attribute":
-            statement = self.r('lmx::write_attribute(writer, "$X$", $member$);\n')
+            statement = self.r('lmx::write_attribute(writer, "$X$", $value$);\n')
         elif self.item.value.kind == "raw":
             statement = self.r("""
                 if ((error = lmx::write_raw_element(writer, "$X$", $member$, $site$)) != lmx::ELMX_OK)
@@ -303,7 +334,7 @@ class SimpleSingleEmitter(ItemEmitter, _PresenceMixin, _EnumMixin):
                 return self.r("if ($member$_present) {\n$body$}\n", body=indent(statement))
             return statement
         else:
-            statement = self.r('lmx::write_simple_element(writer, "$X$", $member$);\n')
+            statement = self.r('lmx::write_simple_element(writer, "$X$", $value$);\n')
         if self.item.occurs == "required":
             return statement
         return self.r("if ($member$_present) $statement$", statement=statement)
@@ -631,8 +662,7 @@ class AllMemberEmitter(ItemEmitter):
         text = self.inline("unsigned int getorder_$X$() const", "return m_order.position_of($all$);")
         if self.item.occurs == "optional":
             text += self.inline("bool isset_$X$() const", "return m_order.contains($all$);")
-            text += self.inline("void unset_$X$()", "m_order.remove($all$);", *reset,
-                                default=self.default_literal() if reset else "")
+            text += self.inline("void unset_$X$()", "m_order.remove($all$);", *reset)
         return text
 
     def occurs(self):
@@ -654,20 +684,19 @@ class AllMemberEmitter(ItemEmitter):
 
 class AllSimpleEmitter(AllMemberEmitter, _EnumMixin):
     def members(self):
-        return self.r("$T$ $member$$init$;\n", init=self.initialiser())
+        return self.value_members()
 
     def declarations(self):
-        reset = ["$member$ = $default$;"] if self.item.default is not None else []
-        return (self.inline("$ret$ get_$X$() const", "return $member$;")
+        return (self.inline("$ret$ get_$X$() const", "return $value$;")
                 + self.inline("lmx::elmx_error set_$X$($param$ value)", "$member$ = value;",
                               "m_order.add($all$);", "return lmx::ELMX_OK;")
-                + self.enum_declarations() + self.presence_declarations(reset))
+                + self.enum_declarations() + self.presence_declarations(self.default_reset()))
 
     def definitions(self):
-        return self.enum_definitions()
+        return self.shared_default_definition() + self.enum_definitions()
 
     def read(self):
-        return self.read_element("$member$")
+        return self.read_element("$target$")
 
     def write(self):
         if self.item.value.kind == "raw":
@@ -677,7 +706,7 @@ class AllSimpleEmitter(AllMemberEmitter, _EnumMixin):
                 """)
         return self.r("""
             case $all$:
-                lmx::write_simple_element(writer, "$X$", $member$);
+                lmx::write_simple_element(writer, "$X$", $value$);
                 return lmx::ELMX_OK;
             """)
 

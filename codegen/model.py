@@ -91,6 +91,8 @@ class Item:
     ns_id: int = 1
     untested: bool = False  # a required item that is_occurs_ok leaves to the parse
     owned: bool = False  # a complex single item held through an owned pointer: it closes a cycle
+    # A text item whose default every object shares until its value is set.
+    shared_default: bool = False
     line: int = 0
     source: str = ""  # the schema file that declares the item
 
@@ -227,6 +229,7 @@ class _Builder:
         if schema.root_file is None:
             schema.classes.append(self.root_class())
         decide_storage(schema)
+        share_defaults(schema)
         mark_recursive(schema)
         assign_files(schema)
         return schema
@@ -723,6 +726,17 @@ def decide_storage(schema):
             used += [item.cls.top for item in cls.attributes + cls.items if item.cls is not None]
         top.needs_complete = _distinct(needed, top)
         top.uses = _distinct(used, top)
+
+
+def share_defaults(schema):
+    """Text items with a default keep it in one constant of their class until they are set: a
+    document of a million small elements would otherwise hold a million copies of each default."""
+    for top in schema.classes:
+        for cls in top.nest():
+            for item in cls.attributes + cls.items:
+                item.shared_default = (item.value is not None and item.value.kind == "wstring"
+                                       and bool(item.default) and item.occurs != "list"
+                                       and item.form in ("attribute", "element", "all"))
 
 
 def mark_recursive(schema):

@@ -170,6 +170,49 @@ TEST(SettingsDocument, DefaultsAreReadUnsetAndNeverWritten) {
     expect_valid(document);
 }
 
+TEST(SettingsDocument, DefaultsAreSharedUntilSetAndCopiesStayApart) {
+    // Objects that keep a default hold one copy of it between them.
+    using c_Plugin = c_Settings::c_Plugins::c_Plugin;
+    const c_Plugin first, second;
+    EXPECT_EQ(&first.get_FriendshipMessage(), &second.get_FriendshipMessage());
+
+    c_Plugin changed;
+    changed.set_FriendshipMessage(L"mine");
+    c_Plugin copy(changed);
+    copy.set_FriendshipMessage(L"the copy's");
+    EXPECT_EQ(changed.get_FriendshipMessage(), L"mine");
+    copy = first;
+    EXPECT_EQ(copy.get_FriendshipMessage(), first.get_FriendshipMessage());
+    copy.set_FriendshipMessage(L"again");
+    EXPECT_EQ(first.get_FriendshipMessage().substr(0, 9), L"Hey, I th");
+    c_Plugin moved(std::move(changed));
+    EXPECT_EQ(moved.get_FriendshipMessage(), L"mine");
+    moved.unset_FriendshipMessage();
+    EXPECT_EQ(&moved.get_FriendshipMessage(), &first.get_FriendshipMessage());
+
+    // A value read replaces the default in that object only; an empty element reads the default.
+    c_root root;
+    const std::string document = std::string(k_declaration) + "<Settings" + k_ns +
+                                 ">\n\t<Main>\n\t\t<LoginPeriod>60</LoginPeriod>\n\t</Main>\n"
+                                 "\t<Plugins>\n\t\t<Plugin Name=\"A\">\n"
+                                 "\t\t\t<TAFPopupShown>true</TAFPopupShown>\n"
+                                 "\t\t\t<LandingPageURL></LandingPageURL>\n\t\t</Plugin>\n"
+                                 "\t\t<Plugin Name=\"B\"/>\n\t</Plugins>\n</Settings>\n";
+    ASSERT_EQ(load_message(document, &root), "ok");
+    const auto& plugins = root.get_Settings().get_Plugins();
+    EXPECT_EQ(plugins.get_Plugin(0).get_TAFPopupShown(), L"true");
+    EXPECT_EQ(plugins.get_Plugin(1).get_TAFPopupShown(), L"false");
+    EXPECT_EQ(plugins.get_Plugin(0).get_LandingPageURL(), first.get_LandingPageURL());
+    EXPECT_TRUE(plugins.get_Plugin(0).isset_LandingPageURL());
+    EXPECT_FALSE(plugins.get_Plugin(1).isset_LandingPageURL());
+    const std::string text = saved(root);
+    EXPECT_NE(text.find("<LandingPageURL>http://emoticons.dravik.example/%creativeid%"),
+              std::string::npos);
+    c_root again;
+    ASSERT_EQ(load_message(text, &again), "ok");
+    EXPECT_EQ(saved(again), text);
+}
+
 TEST(SettingsDocument, StrictParsingReportsEachFaultWithItsItemAndLine) {
     const std::string open = "<Settings" + k_ns + ">\n";
     const std::string plugins = "<Plugins>\n";

@@ -48,6 +48,48 @@ private:
     std::unique_ptr<T> m_object;
 };
 
+// A value whose default is one shared constant until the value is first set, so that many
+// objects that keep their defaults keep one copy of them between them.
+template <typename T>
+class ct_shared_default {
+public:
+    explicit ct_shared_default(const T& shared) : m_shared(&shared) {}
+    ct_shared_default(const ct_shared_default& other)
+        : m_shared(other.m_shared),
+          m_own(other.m_own ? std::make_unique<T>(*other.m_own) : nullptr) {}
+    ct_shared_default(ct_shared_default&&) noexcept = default;
+    ct_shared_default& operator=(ct_shared_default&&) noexcept = default;
+    ct_shared_default& operator=(const ct_shared_default& other) {
+        ct_shared_default copy(other);
+        std::swap(m_shared, copy.m_shared);
+        m_own.swap(copy.m_own);
+        return *this;
+    }
+    ct_shared_default& operator=(const T& value) {
+        if (m_own)
+            *m_own = value;
+        else
+            m_own = std::make_unique<T>(value);
+        return *this;
+    }
+
+    const T& get() const { return m_own ? *m_own : *m_shared; }
+    operator const T&() const { return get(); }
+    // The value to fill in place, empty.
+    T& fresh() {
+        if (m_own)
+            m_own->clear();
+        else
+            m_own = std::make_unique<T>();
+        return *m_own;
+    }
+    void restore_default() { m_own.reset(); }
+
+private:
+    const T* m_shared;
+    std::unique_ptr<T> m_own;
+};
+
 // Entries live on the heap, so a reference to one stays valid while others are added or removed;
 // growth is amortised constant time.
 template <typename T>
