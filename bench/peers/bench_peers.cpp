@@ -47,6 +47,9 @@ const std::vector<Document>& documents() {
          tree_flash_binding},
         {"settings, 12k plugins and parameters", [] { return make_settings_document(12000); },
          our_settings_binding, tree_settings_binding},
+        {"settings, a million plugins of defaults",
+         [] { return make_empty_plugins_document(1000000); }, our_settings_binding,
+         tree_settings_binding},
     };
     return table;
 }

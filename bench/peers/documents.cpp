@@ -187,4 +187,16 @@ std::string make_settings_document(unsigned plugins) {
     return text + "\t</NonPermanentSettings>\n</Settings>\n";
 }
 
+std::string make_empty_plugins_document(unsigned plugins) {
+    std::string text =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<Settings xmlns=\"http://www.dravik.example/schemas\">"
+        "<Main><LoginPeriod>60</LoginPeriod></Main><Plugins>";
+    const std::string plugin = "<Plugin Name=\"A\"/>";
+    text.reserve(text.size() + plugins * plugin.size() + 32);
+    for (unsigned i = 0; i < plugins; ++i)
+        text += plugin;
+    return text + "</Plugins></Settings>\n";
+}
+
 }  // namespace peers

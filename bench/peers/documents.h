@@ -14,6 +14,10 @@ std::string make_flash_call(unsigned arguments);
 // empty) and as many parameters, split between the web and the non-permanent settings.
 std::string make_settings_document(unsigned plugins);
 
+// A settings document of the given number of plugins, each only its name: small elements whose
+// objects keep all their defaults.
+std::string make_empty_plugins_document(unsigned plugins);
+
 // A toolbar of the given number of buttons, each with its commands, image and notification,
 // with a separator after every tenth.
 std::string make_toolbar_document(unsigned buttons);
