@@ -47,6 +47,8 @@ const std::vector<Document>& documents() {
          tree_flash_binding},
         {"settings, 12k plugins and parameters", [] { return make_settings_document(12000); },
          our_settings_binding, tree_settings_binding},
+        {"toolbar, 20k buttons", [] { return make_toolbar_document(20000); },
+         our_toolbar_binding, tree_toolbar_binding},
         {"settings, a million plugins of defaults",
          [] { return make_empty_plugins_document(1000000); }, our_settings_binding,
          tree_settings_binding},

@@ -32,11 +32,14 @@ struct Binding {
     std::function<std::unique_ptr<LoadedDocument>(const std::string& text)> load;
 };
 
-// Our binding and C++/Tree's for the Flash call and for the settings document.
+// Our binding and C++/Tree's for the Flash call, the settings document and a messaging document
+// (a toolbar).
 Binding our_flash_binding();
 Binding our_settings_binding();
+Binding our_toolbar_binding();
 Binding tree_flash_binding();
 Binding tree_settings_binding();
+Binding tree_toolbar_binding();
 
 // Adds a string's characters to a checksum that does not depend on the order of the strings, so
 // that bindings that keep a choice's elements in separate lists still agree. The documents are

@@ -7,6 +7,7 @@
 #include "Generated/flash-FlashClass.h"
 #include "Generated/flash-FlashObjectType.h"
 #include "Generated/flash-invoke.h"
+#include "Generated/lmx.h"
 #include "bindings.h"
 
 namespace peers {
@@ -116,6 +117,32 @@ Values settings_values(const std::string& text) {
     return values;
 }
 
+Values toolbar_values(const std::string& text) {
+    lmx::elmx_error error = lmx::ELMX_OK;
+    const dravik_lmx::c_root root(text, &error);
+    check(error, "toolbar");
+    if (root.getchosen() != dravik_lmx::c_root::chosen_Toolbar) {
+        throw std::runtime_error("ours: the document is not a Toolbar");
+    }
+    const dravik_lmx::c_ToolbarType& toolbar = root.get_Toolbar();
+    Values values;
+    const auto& elements = toolbar.get_ToolbarElements();
+    for (unsigned i = 0; i < elements.size_ToolbarElement(); ++i) {
+        const auto& element = elements.get_ToolbarElement(i);
+        if (element.getchosen() != element.chosen_Button) {
+            ++values["separators"];
+            continue;
+        }
+        const auto& button = element.get_Button();
+        ++values["buttons"];
+        add_text(button.get_MnemonicID(), &values["checksum of mnemonic ids"]);
+        if (button.isset_Text()) add_text(button.get_Text(), &values["checksum of texts"]);
+        if (button.isset_Width()) values["sum of widths"] += button.get_Width();
+    }
+    if (toolbar.isset_Height()) values["height"] = toolbar.get_Height();
+    return values;
+}
+
 template <typename Root>
 class OurLoadedDocument : public LoadedDocument {
 public:
@@ -153,6 +180,10 @@ Binding our_flash_binding() {
 
 Binding our_settings_binding() {
     return our_binding<DravikSettings::c_root>(settings_values);
+}
+
+Binding our_toolbar_binding() {
+    return our_binding<dravik_lmx::c_root>(toolbar_values);
 }
 
 }  // namespace peers
