@@ -9,6 +9,7 @@
 #ifndef LMX_DEEP_TREES_H
 #define LMX_DEEP_TREES_H
 
+#include <cstddef>
 #include <memory>
 #include <new>
 #include <utility>
@@ -57,6 +58,10 @@ private:
     template <typename T>
     void adopt(std::unique_ptr<T> object) {
         if (!object) return;
+        if (m_near_count < k_near_capacity) {
+            m_near[m_near_count++] = {object.release(), &dismantle<T>};
+            return;
+        }
         try {
             m_pile.push_back({object.get(), &dismantle<T>});
             object.release();
@@ -66,13 +71,25 @@ private:
     }
 
     void drain() noexcept {
-        while (!m_pile.empty()) {
-            s_entry entry = m_pile.back();
-            m_pile.pop_back();
+        for (;;) {
+            s_entry entry;
+            if (!m_pile.empty()) {
+                entry = m_pile.back();
+                m_pile.pop_back();
+            } else if (m_near_count > 0) {
+                entry = m_near[--m_near_count];
+            } else {
+                return;
+            }
             entry.dismantle(entry.object, *this);
         }
     }
 
+    // Most objects hand over a few children: those wait here, so that destroying a tree does
+    // not allocate a pile per object.
+    static constexpr std::size_t k_near_capacity = 8;
+    s_entry m_near[k_near_capacity];
+    std::size_t m_near_count = 0;
     std::vector<s_entry> m_pile;
 };
 

@@ -122,16 +122,25 @@ void c_cracked_name::set(const c_xml_local& scope, std::string_view qname) {
     const std::string_view name = m_full_name;
     const std::size_t colon = name.find(':');
     m_has_prefix = colon != std::string_view::npos;
+    m_colon = m_has_prefix ? colon : 0;
+    m_parts_copied = false;
     if (!m_has_prefix) {
-        m_prefix.clear();
-        m_local_name.assign(name.data(), name.size());
         m_ns_id = scope.find_namespace_id(std::string_view());
         return;
     }
-    m_prefix.assign(name.data(), colon);
-    m_local_name.assign(name.data() + colon + 1, name.size() - colon - 1);
     // ":local" names no namespace: the empty prefix cannot be declared as a prefix.
-    m_ns_id = m_prefix.empty() ? k_ns_id_undeclared : scope.find_namespace_id(m_prefix);
+    m_ns_id = colon == 0 ? k_ns_id_undeclared : scope.find_namespace_id(name.substr(0, colon));
+}
+
+void c_cracked_name::copy_parts() const {
+    if (m_parts_copied) return;
+    if (m_has_prefix)
+        m_prefix.assign(m_full_name, 0, m_colon);
+    else
+        m_prefix.clear();
+    const std::string_view local = local_name_view();
+    m_local_name.assign(local.data(), local.size());
+    m_parts_copied = true;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -110,17 +110,32 @@ public:
     void set(const c_xml_local& scope, std::string_view qname);
 
     const std::string& get_full_name() const { return m_full_name; }
-    const std::string& get_local_name() const { return m_local_name; }
-    const std::string& get_ns_prefix() const { return m_prefix; }
+    const std::string& get_local_name() const {
+        copy_parts();
+        return m_local_name;
+    }
+    const std::string& get_ns_prefix() const {
+        copy_parts();
+        return m_prefix;
+    }
     bool get_has_ns_prefix() const { return m_has_prefix; }
     int get_ns_id() const { return m_ns_id; }
+    // The local name in place in the full name, for lookups that need no copy of it.
+    std::string_view local_name_view() const {
+        return std::string_view(m_full_name).substr(m_has_prefix ? m_colon + 1 : 0);
+    }
 
 private:
+    // The parts are copied out of the full name only when asked for: name lookups use views.
+    void copy_parts() const;
+
     std::string m_full_name;
     bool m_has_prefix = false;
     int m_ns_id = k_ns_id_undeclared;
-    std::string m_local_name;
-    std::string m_prefix;
+    std::size_t m_colon = 0;
+    mutable bool m_parts_copied = true;
+    mutable std::string m_local_name;
+    mutable std::string m_prefix;
 };
 
 // The names of the open elements, zero-terminated one after another in one buffer.

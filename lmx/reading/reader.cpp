@@ -175,7 +175,7 @@ void c_xml_reader::tokenise(const s_event_map* table, elxp_attr_elem mode) {
     else
         ns_id = k_ns_id_no_namespace;  // the default namespace never applies to attributes
 
-    const std::string& local = m_name.get_local_name();
+    const std::string_view local = m_name.local_name_view();
     if (ns_id == k_ns_id_xsi) {
         if (local == "type")
             m_current_event = ELXP_XSI_TYPE;

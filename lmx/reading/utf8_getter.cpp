@@ -188,7 +188,7 @@ int c_get_as_utf8::get_any() {
     return c;
 }
 
-void c_get_as_utf8::unget(int c) {
+void c_get_as_utf8::unget_any(int c) {
     if (c == k_line_feed) --m_line;
     m_unget_buffer.unget(c);
 }

@@ -86,7 +86,18 @@ public:
         m_previous = end[-1];
         return count;
     }
-    void unget(int c);
+    void unget(int c) {
+        // Printable ASCII just taken from a UTF-8 buffer in memory is given back by stepping
+        // back, which keeps the next get() on its fast path.
+        if (c >= 0x20 && c < 0x80 && m_direct_next != m_direct_begin && m_direct_next[-1] == c &&
+            m_mode == k_utf8 && m_unget_buffer.empty() && !m_next_pending &&
+            m_lookahead == k_no_lookahead) {
+            --m_direct_next;
+            --m_bytes_read;
+            return;
+        }
+        unget_any(c);
+    }
     void rewind();
     bool set_encoding(const char* name);
     int get_line_num() const { return m_line; }
@@ -129,6 +140,7 @@ private:
     static constexpr int k_no_lookahead = -2;
 
     int get_any();
+    void unget_any(int c);
     int read_byte();
     int detect_encoding(int first_byte);
     int read_utf8_sequence(int lead);
