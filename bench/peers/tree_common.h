@@ -7,9 +7,13 @@
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
+
+#include "bindings.h"
 
 namespace peers {
 
@@ -36,6 +40,39 @@ template <typename Exception>
     std::ostringstream message;
     message << "C++/Tree: " << error;
     throw std::runtime_error(message.str());
+}
+
+// A document C++/Tree has read, kept so that serialising it can be timed on its own.
+template <typename Root, typename Write>
+class TreeDocument : public LoadedDocument {
+public:
+    TreeDocument(std::unique_ptr<Root> root, Write write)
+        : root_(std::move(root)), write_(std::move(write)) {}
+    std::string write() const override {
+        std::ostringstream out;
+        write_(out, *root_);
+        return out.str();
+    }
+
+private:
+    std::unique_ptr<Root> root_;
+    Write write_;
+};
+
+// The Binding of one schema's C++/Tree classes: parse(text, validate) returns the root object,
+// write(stream, root) serialises it; both throw std::runtime_error on failure.
+template <typename Parse, typename Write>
+Binding tree_binding(Parse parse, Values (*read_values)(const std::string&), Write write) {
+    Binding binding;
+    binding.parse = [parse](const std::string& text) { parse(text, false); };
+    binding.parse_validating = [parse](const std::string& text) { parse(text, true); };
+    binding.read_values = read_values;
+    binding.load = [parse, write](const std::string& text) -> std::unique_ptr<LoadedDocument> {
+        auto root = parse(text, false);
+        using Root = typename decltype(root)::element_type;
+        return std::make_unique<TreeDocument<Root, Write>>(std::move(root), write);
+    };
+    return binding;
 }
 
 }  // namespace peers

@@ -95,35 +95,19 @@ Values read_values(const std::string& text) {
     return values;
 }
 
-class LoadedInvoke : public LoadedDocument {
-public:
-    explicit LoadedInvoke(const std::string& text) : invoke_(parse(text, false)) {}
-    std::string write() const override {
-        std::ostringstream out;
-        try {
-            flash_tree::invoke(out, *invoke_, xml_schema::namespace_infomap(), "UTF-8",
-                               xml_schema::flags::dont_initialize);
-        } catch (const xml_schema::exception& error) {
-            throw_tree_error(error);
-        }
-        return out.str();
+void write(std::ostream& out, const flash_tree::FlashInvokeType& invoke) {
+    try {
+        flash_tree::invoke(out, invoke, xml_schema::namespace_infomap(), "UTF-8",
+                           xml_schema::flags::dont_initialize);
+    } catch (const xml_schema::exception& error) {
+        throw_tree_error(error);
     }
-
-private:
-    std::unique_ptr<flash_tree::FlashInvokeType> invoke_;
-};
+}
 
 }  // namespace
 
 Binding tree_flash_binding() {
-    Binding binding;
-    binding.parse = [](const std::string& text) { parse(text, false); };
-    binding.parse_validating = [](const std::string& text) { parse(text, true); };
-    binding.read_values = read_values;
-    binding.load = [](const std::string& text) -> std::unique_ptr<LoadedDocument> {
-        return std::make_unique<LoadedInvoke>(text);
-    };
-    return binding;
+    return tree_binding(parse, read_values, write);
 }
 
 }  // namespace peers

@@ -45,37 +45,21 @@ Values read_values(const std::string& text) {
     return values;
 }
 
-class LoadedToolbar : public LoadedDocument {
-public:
-    explicit LoadedToolbar(const std::string& text) : toolbar_(parse(text, false)) {}
-    std::string write() const override {
-        xml_schema::namespace_infomap namespaces;
-        namespaces[""].name = k_messaging_namespace;
-        std::ostringstream out;
-        try {
-            messaging_tree::Toolbar(out, *toolbar_, namespaces, "UTF-8",
-                                    xml_schema::flags::dont_initialize);
-        } catch (const xml_schema::exception& error) {
-            throw_tree_error(error);
-        }
-        return out.str();
+void write(std::ostream& out, const messaging_tree::ToolbarType& toolbar) {
+    xml_schema::namespace_infomap namespaces;
+    namespaces[""].name = k_messaging_namespace;
+    try {
+        messaging_tree::Toolbar(out, toolbar, namespaces, "UTF-8",
+                                xml_schema::flags::dont_initialize);
+    } catch (const xml_schema::exception& error) {
+        throw_tree_error(error);
     }
-
-private:
-    std::unique_ptr<messaging_tree::ToolbarType> toolbar_;
-};
+}
 
 }  // namespace
 
 Binding tree_toolbar_binding() {
-    Binding binding;
-    binding.parse = [](const std::string& text) { parse(text, false); };
-    binding.parse_validating = [](const std::string& text) { parse(text, true); };
-    binding.read_values = read_values;
-    binding.load = [](const std::string& text) -> std::unique_ptr<LoadedDocument> {
-        return std::make_unique<LoadedToolbar>(text);
-    };
-    return binding;
+    return tree_binding(parse, read_values, write);
 }
 
 }  // namespace peers

@@ -54,37 +54,21 @@ Values read_values(const std::string& text) {
     return values;
 }
 
-class LoadedSettings : public LoadedDocument {
-public:
-    explicit LoadedSettings(const std::string& text) : settings_(parse(text, false)) {}
-    std::string write() const override {
-        xml_schema::namespace_infomap namespaces;
-        namespaces[""].name = k_settings_namespace;
-        std::ostringstream out;
-        try {
-            settings_tree::Settings_(out, *settings_, namespaces, "UTF-8",
-                                     xml_schema::flags::dont_initialize);
-        } catch (const xml_schema::exception& error) {
-            throw_tree_error(error);
-        }
-        return out.str();
+void write(std::ostream& out, const settings_tree::Settings& settings) {
+    xml_schema::namespace_infomap namespaces;
+    namespaces[""].name = k_settings_namespace;
+    try {
+        settings_tree::Settings_(out, settings, namespaces, "UTF-8",
+                                 xml_schema::flags::dont_initialize);
+    } catch (const xml_schema::exception& error) {
+        throw_tree_error(error);
     }
-
-private:
-    std::unique_ptr<settings_tree::Settings> settings_;
-};
+}
 
 }  // namespace
 
 Binding tree_settings_binding() {
-    Binding binding;
-    binding.parse = [](const std::string& text) { parse(text, false); };
-    binding.parse_validating = [](const std::string& text) { parse(text, true); };
-    binding.read_values = read_values;
-    binding.load = [](const std::string& text) -> std::unique_ptr<LoadedDocument> {
-        return std::make_unique<LoadedSettings>(text);
-    };
-    return binding;
+    return tree_binding(parse, read_values, write);
 }
 
 }  // namespace peers
