@@ -221,6 +221,31 @@ TEST(GeneratedCycles, TreesDeeperThanTheStackCopyAndDestroyWithoutRecursion) {
     }
     EXPECT_EQ(levels, k_deeper_than_the_stack / 2);
 
+    // Many children at every level, more than the teardown keeps without a pile of its own.
+    c_Command bushy;
+    inner = &bushy;
+    long long id_sum = 0;
+    for (int level = 0; level < 5000; ++level) {
+        c_Menu& menu = inner->get_Menu();
+        for (int j = 0; j < 12; ++j) {
+            menu.append_More();
+            menu.back_More().get_First().set_id(level * 100 + j);
+            id_sum += level * 100 + j;
+        }
+        inner = &menu.get_Main().get_First();
+    }
+    const c_Command bushy_copy(bushy);
+    bushy = c_Command();
+    long long copied_sum = 0;
+    for (walked = &bushy_copy; walked->isset_Menu();
+         walked = &walked->get_Menu().get_Main().get_First()) {
+        const c_Menu& menu = walked->get_Menu();
+        ASSERT_EQ(menu.size_More(), 12u);
+        for (unsigned j = 0; j < menu.size_More(); ++j)
+            copied_sum += menu.get_More(j).get_First().get_id();
+    }
+    EXPECT_EQ(copied_sum, id_sum);
+
     // Two classes in a cycle, through a single item and a bounded list.
     c_Bar bar;
     c_Toolbar* toolbar = &bar;

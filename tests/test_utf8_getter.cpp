@@ -207,6 +207,42 @@ TEST(LineEnds, PushBackAcrossALineEndLosesNothing) {
     EXPECT_EQ(getter.get(), -1);
 }
 
+TEST(PushBack, CharactersComeBackInOrderWhateverTheyWere) {
+    // Detection reads the first bytes ahead; start after them, in the direct memory path.
+    std::string input = "<abc d\xC3\xA9" "f>";
+    c_read_string source(input);
+    c_error errors;
+    c_get_as_utf8 getter(source, errors);
+    EXPECT_EQ(getter.get(), '<');
+    EXPECT_EQ(getter.get(), 'a');
+    EXPECT_EQ(getter.get(), 'b');
+    const unsigned long long after_b = getter.get_bytes_read();
+    getter.unget('b');
+    getter.unget('a');
+    EXPECT_EQ(getter.get(), 'a');
+    EXPECT_EQ(getter.get(), 'b');
+    EXPECT_EQ(getter.get_bytes_read(), after_b);
+    // A character other than the one read comes back first, then the input goes on.
+    getter.unget('x');
+    EXPECT_EQ(getter.get(), 'x');
+    EXPECT_EQ(getter.get(), 'c');
+    EXPECT_EQ(getter.get(), ' ');
+    EXPECT_EQ(getter.get(), 'd');
+    EXPECT_EQ(getter.get(), 0xC3);
+    EXPECT_EQ(getter.get(), 0xA9);
+    // After a decoded character, an ASCII push-back that matches a byte of it is still queued.
+    getter.unget(0xA9);
+    EXPECT_EQ(getter.get(), 0xA9);
+    EXPECT_EQ(getter.get(), 'f');
+    getter.unget('f');
+    getter.unget('?');
+    EXPECT_EQ(getter.get(), '?');
+    EXPECT_EQ(getter.get(), 'f');
+    EXPECT_EQ(getter.get(), '>');
+    EXPECT_EQ(getter.get(), -1);
+    EXPECT_FALSE(errors.is_errored());
+}
+
 TEST(SingleByteMode, BytesAboveAsciiBecomeUtf8) {
     std::string input = "<?xml \xE9\x85\x7F";
     c_read_string source(input);
