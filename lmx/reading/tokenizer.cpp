@@ -686,12 +686,16 @@ bool c_xml::copy_start_tag_rest(std::string* content, bool* is_empty) {
                     *content += *is_empty ? "/>" : ">";
                     return true;
                 }
-                // Attributes must be apart only under strict markup, as in any start tag.
+                // Attributes must be apart only under strict markup, as in any start tag;
+                // captured, they are set apart so that the copy is well-formed.
                 if (space) state = after_name;
                 else fits = is_name_start_char(c) &&
                             (!m_strict_markup ||
                              is_xml_space(static_cast<unsigned char>(content->back())));
-                if (fits && !space) state = in_name;
+                if (fits && !space) {
+                    if (is_quote(content->back())) *content += ' ';
+                    state = in_name;
+                }
                 break;
         }
         if (!fits) break;
@@ -712,6 +716,13 @@ bool c_xml::capture_content(std::string* content, std::string* end_name, elmx_wh
     for (;;) {
         int c = m_getter.get();
         if (c == k_end) return false;
+        // Captured content must stay well-formed wherever it is written again: "]]>" that a
+        // stored document may hold in its text is kept as "]]&gt;", which reads the same.
+        if (c == '>' && m_text_brackets >= 2 && !m_strict_markup) {
+            *content += "&gt;";
+            m_text_brackets = 0;
+            continue;
+        }
         if (add_text_char(c, content, expand_references)) continue;
         c = m_getter.get();
         if (c == '/') {
