@@ -138,7 +138,7 @@ def document_definitions(name, write_function):
         }
 
         lmx::elmx_error $name$::marshal(std::ostream& os) const {
-            return $write$(os, this);
+            return lmx::save_document_stream(os, $write$, this);
         }
 
         """, name=name, write=write_function)
@@ -295,13 +295,11 @@ class ClassEmitter(Printer):
         return text + self.model_definitions()
 
     def recursive_items(self):
-        """The items, options aside, whose objects can reach this class again."""
-        return [e for e in self.everything
-                if e.item.cls is not None and e.item.cls.recursive and e.item.form != "option"]
+        """The deep items held as members of their own (options live in the choice)."""
+        return [e for e in self.everything if e.item.deep and e.item.form != "option"]
 
     def recursive_options(self):
-        return [e for e in self.items
-                if e.item.form == "option" and e.item.cls is not None and e.item.cls.recursive]
+        return [e for e in self.items if e.item.deep and e.item.form == "option"]
 
     def deep_tree_steps(self):
         """copy_members and release_owned: every member copied, the recursive ones through the

@@ -93,6 +93,9 @@ class Item:
     owned: bool = False  # a complex single item held through an owned pointer: it closes a cycle
     # A text item whose default every object shares until its value is set.
     shared_default: bool = False
+    # A complex item whose objects can nest to any depth: its class is recursive, so its owner
+    # copies and drops it through the runtime's work piles.
+    deep: bool = False
     line: int = 0
     source: str = ""  # the schema file that declares the item
 
@@ -756,6 +759,9 @@ def mark_recursive(schema):
     for cls in classes:
         cls.recursive = (sizes[component[id(cls)]] > 1
                          or any(target is cls for target in contained(cls)))
+    for cls in classes:
+        for item in cls.attributes + cls.items:
+            item.deep = item.cls is not None and item.cls.recursive
 
 
 def _distinct(classes, excluded):

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
+#include <sstream>
+#include <streambuf>
 #include <string>
 
 #include "Generated/DravikSettings.h"
@@ -110,11 +112,23 @@ TEST(OutOfMemory, SavingFailsWithACodeAndChangesNothing) {
     bool saved = false;
     for (long allowed = 0; allowed < k_enough && !saved; ++allowed) {
         std::string text = "unchanged";
+        std::ostringstream stream;
         lmx::elmx_error to_string = lmx::ELMX_OK;
+        lmx::elmx_error to_stream = lmx::ELMX_OK;
         lmx::elmx_error to_file = lmx::ELMX_OK;
         {
             c_allocation_limit limit(allowed);
             to_string = invoke.marshal(&text);
+        }
+        {
+            c_allocation_limit limit(allowed);
+            to_stream = invoke.marshal(stream);
+        }
+        // A stream keeps what it took; it must not be reported whole when it is not.
+        if (to_stream == lmx::ELMX_OK) {
+            EXPECT_EQ(stream.str(), before) << allowed;
+        } else {
+            EXPECT_EQ(to_stream, lmx::ELMX_UNDEFINED_ERROR) << allowed;
         }
         {
             c_allocation_limit limit(allowed);
@@ -131,6 +145,41 @@ TEST(OutOfMemory, SavingFailsWithACodeAndChangesNothing) {
     }
     EXPECT_TRUE(saved);
     std::remove(path.c_str());
+}
+
+TEST(OutOfMemory, AStreamThatFailsOrThrowsIsAnError) {
+    lmx::elmx_error error = lmx::ELMX_OK;
+    const flash_lmx::c_invoke invoke(k_call, &error);
+    ASSERT_EQ(error, lmx::ELMX_OK);
+
+    std::ostringstream failed;
+    failed.setstate(std::ios::failbit);
+    EXPECT_EQ(invoke.marshal(failed), lmx::ELMX_UNDEFINED_ERROR);
+
+    // A medium that fills up after a few bytes, once quietly and once with the stream told to
+    // throw on failure.
+    class c_full_after : public std::streambuf {
+    public:
+        explicit c_full_after(int room) : m_room(room) {}
+
+    protected:
+        int_type overflow(int_type ch) override {
+            return m_room-- > 0 ? traits_type::not_eof(ch) : traits_type::eof();
+        }
+
+    private:
+        int m_room;
+    };
+    c_full_after quiet_medium(40);
+    std::ostream quiet(&quiet_medium);
+    EXPECT_EQ(invoke.marshal(quiet), lmx::ELMX_UNDEFINED_ERROR);
+    c_full_after throwing_medium(40);
+    std::ostream throwing(&throwing_medium);
+    throwing.exceptions(std::ios::badbit | std::ios::failbit);
+    EXPECT_EQ(invoke.marshal(throwing), lmx::ELMX_UNDEFINED_ERROR);
+    c_full_after roomy_medium(100000);
+    std::ostream roomy(&roomy_medium);
+    EXPECT_EQ(invoke.marshal(roomy), lmx::ELMX_OK);
 }
 
 }  // namespace

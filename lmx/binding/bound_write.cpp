@@ -122,4 +122,17 @@ elmx_error save_document_string(std::string* text, document_writer write,
     }
 }
 
+elmx_error save_document_stream(std::ostream& os, document_writer write,
+                                const void* document) noexcept {
+    try {
+        const elmx_error error = write(os, document);
+        if (error != ELMX_OK) return error;
+        return os ? ELMX_OK : ELMX_UNDEFINED_ERROR;
+    } catch (const std::bad_alloc&) {
+        return ELMX_UNDEFINED_ERROR;
+    } catch (const std::ios_base::failure&) {
+        return ELMX_UNDEFINED_ERROR;
+    }
+}
+
 }  // namespace lmx

@@ -188,6 +188,11 @@ elmx_error write_bound_attributes(c_xml_writer& writer, const char* name, const 
 elmx_error save_document_string(std::string* text, document_writer write,
                                 const void* document) noexcept;
 
+// Writes a document onto the caller's stream. Running out of memory, or a stream that fails or
+// throws, gives ELMX_UNDEFINED_ERROR; what the stream took by then stays in it.
+elmx_error save_document_stream(std::ostream& os, document_writer write,
+                                const void* document) noexcept;
+
 }  // namespace lmx
 
 #endif  // LMX_BOUND_WRITE_H
